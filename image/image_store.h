@@ -1,0 +1,30 @@
+// The picture of device memory that every write and every comparison of an
+// update is taken from. A device address is also the offset in Image.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "image/embedded_data.h"
+
+namespace image {
+
+inline constexpr std::uint32_t ImageSize = 0x20000;  // 128 KiB of device memory
+
+inline constexpr std::uint32_t SettingsBase = 0x1000;
+inline constexpr std::uint32_t SettingsLast = 0x17FF;
+inline constexpr std::uint32_t FirmwareBase = 0x9000;
+inline constexpr std::uint32_t FirmwareLast = 0x16C59;
+
+static_assert(SettingsLast - SettingsBase + 1 == SettingsSize);
+static_assert(FirmwareLast - FirmwareBase + 1 == FirmwareSize);
+static_assert(SettingsBase % 128 == 0 && FirmwareBase % 128 == 0,
+              "every block sent starts on a 128-byte boundary of device memory");
+
+// Process-wide and reserved with the program: building it allocates nothing.
+extern std::array<std::uint8_t, ImageSize> Image;
+
+// Clears Image and lays the settings block and the firmware out in it.
+void BuildImage();
+
+}  // namespace image

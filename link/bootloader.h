@@ -1,0 +1,48 @@
+// Host side of the device's serial bootloader (the STM32 UART bootloader
+// command set), as far as the updater uses it.
+//
+// Departures from the published protocol, on purpose: a NACK is not told
+// apart from silence or any other wrong byte; nothing is retransmitted; the
+// Get answer is accepted only from bootloader version 0x11 with at most 12
+// commands; blocks are always 128 bytes; no erase and no Go.
+#pragma once
+
+#include <cstdint>
+
+#include "link/serial_channel.h"
+#include "link/updater_state.h"
+
+namespace devlink {
+
+inline constexpr std::uint8_t SyncByte = 0x7F;
+inline constexpr std::uint8_t AckByte = 0x79;
+inline constexpr std::uint8_t CmdGet = 0x00;
+inline constexpr std::uint8_t CmdReadMemory = 0x11;
+inline constexpr std::uint8_t CmdWriteMemory = 0x31;
+inline constexpr std::uint8_t RequiredBootloaderVersion = 0x11;
+inline constexpr std::uint8_t MaxCommandCount = 12;
+inline constexpr std::uint16_t ProtocolBlockSize = 128;
+
+class Bootloader {
+public:
+    Bootloader(UpdaterState& state, SerialChannel& channel);
+
+    bool WaitAck(std::uint32_t polls);
+    void PutCommand(std::uint8_t code);
+    void PutAddress(std::uint32_t address);
+
+    bool SyncBootloader();
+    // Reads the identification; sets CommandCount as soon as it is read and
+    // BootloaderVersion once the answer's closing acknowledgement is right.
+    bool GetBootloaderInfo();
+    // On success the 128 bytes read are in RxBuffer[1..128].
+    bool ReadBlock(std::uint32_t address);
+    // Writes the 128 bytes of image::Image from `address` on.
+    bool WriteBlock(std::uint32_t address);
+
+private:
+    UpdaterState& state_;
+    SerialChannel& channel_;
+};
+
+}  // namespace devlink
