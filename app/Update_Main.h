@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "app/view.h"
 #include "link/bootloader.h"
@@ -18,7 +19,7 @@
 namespace app {
 
 class TForm1 {
-public:
+  public:
     // `notifications` may be null where the platform offers none.
     TForm1(View& view, platform::SerialApi& serial, platform::PortsRegistry& registry,
            platform::DeviceNotifications* notifications);
@@ -39,7 +40,7 @@ public:
     const devlink::UpdaterState& State() const { return state_; }
     devlink::UpdaterState& State() { return state_; }
 
-private:
+  private:
     void UpdateButtons();
     void RunUpdate();
     void ShowWriteFailure();
@@ -53,6 +54,7 @@ private:
     devlink::SerialChannel channel_;
     devlink::Bootloader bootloader_;
     devlink::PortDiscovery discovery_;
+    bool updateRunning_ = false;
 };
 
 }  // namespace app

@@ -24,7 +24,7 @@ inline constexpr std::uint8_t MaxCommandCount = 12;
 inline constexpr std::uint16_t ProtocolBlockSize = 128;
 
 class Bootloader {
-public:
+  public:
     Bootloader(UpdaterState& state, SerialChannel& channel);
 
     bool WaitAck(std::uint32_t polls);
@@ -40,7 +40,7 @@ public:
     // Writes the 128 bytes of image::Image from `address` on.
     bool WriteBlock(std::uint32_t address);
 
-private:
+  private:
     UpdaterState& state_;
     SerialChannel& channel_;
 };

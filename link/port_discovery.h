@@ -28,7 +28,7 @@ std::string GetDeviceName(const platform::DeviceNames& device);
 std::string PortNameFromDeviceName(const std::string& name);
 
 class PortDiscovery {
-public:
+  public:
     PortDiscovery(UpdaterState& state, platform::PortsRegistry& registry, SerialChannel& channel,
                   Bootloader& bootloader);
 
@@ -42,7 +42,7 @@ public:
     // Probes, then tries the present ports from the highest number down.
     void ConnectAnyPort();
 
-private:
+  private:
     bool TryRate(const std::string& portName, std::int32_t baudRate, int attempts);
 
     UpdaterState& state_;

@@ -21,7 +21,7 @@ inline constexpr std::uint32_t EventMask = 0x0005;  // EV_RXCHAR | EV_TXEMPTY
 inline constexpr platform::CommTimeouts PortTimeoutValues{150, 1, 200, 0, 100};
 
 class SerialChannel {
-public:
+  public:
     SerialChannel(UpdaterState& state, platform::SerialApi& api);
 
     // Opens "\\.\" + portName at baudRate, 8E1, with the fixed time-outs.
@@ -43,7 +43,7 @@ public:
     void CloseForShutdown();
     bool IsShutDown() const { return shutDown_; }
 
-private:
+  private:
     UpdaterState& state_;
     platform::SerialApi& api_;
     bool shutDown_ = false;

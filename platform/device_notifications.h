@@ -4,7 +4,7 @@
 namespace platform {
 
 class DeviceNotifications {
-public:
+  public:
     virtual ~DeviceNotifications() = default;
 
     // Subscribes the main window to arrivals and completed removals of device

@@ -25,12 +25,13 @@ struct DeviceNames {
 };
 
 class PortsRegistry {
-public:
+  public:
     virtual ~PortsRegistry() = default;
 
     // The present devices of `deviceClass`, in the system's enumeration order.
     // False when the system refuses the list (no device information set).
-    virtual bool PresentDevices(const ClassGuid& deviceClass, std::vector<DeviceNames>& devices) = 0;
+    virtual bool PresentDevices(const ClassGuid& deviceClass,
+                                std::vector<DeviceNames>& devices) = 0;
 
     // Whether the port with the Windows device path `path` ("\\.\COMn") is
     // present and can be opened at this moment. Nothing stays open.

@@ -39,7 +39,7 @@ struct CommTimeouts {
 };
 
 class SerialApi {
-public:
+  public:
     virtual ~SerialApi() = default;
 
     // Opens the port with the Windows device path `path` ("\\.\COMn") for

@@ -1,0 +1,155 @@
+#include "link/bootloader.h"
+
+#include <algorithm>
+
+#include "image/image_store.h"
+#include "link/protocol_buffers.h"
+
+namespace devlink {
+
+namespace {
+
+// Poll limits of the exchanges; a poll is one 1 ms sleep and one look at the
+// input queue.
+constexpr std::uint32_t SyncPolls = 200;
+constexpr std::uint32_t CommandAckPolls = 200;
+constexpr std::uint32_t GetAnswerPolls = 100;
+constexpr std::uint32_t ReadAddressAckPolls = 200;
+constexpr std::uint32_t ReadAnswerPolls = 500;
+constexpr std::uint32_t WriteAddressAckPolls = 100;
+constexpr std::uint32_t WriteDataAckPolls = 2000;
+
+constexpr std::uint8_t BlockCountByte = ProtocolBlockSize - 1;   // sent as count - 1
+constexpr std::uint16_t ReadAnswerSize = 1 + ProtocolBlockSize;  // ACK, then the block
+
+}  // namespace
+
+Bootloader::Bootloader(UpdaterState& state, SerialChannel& channel)
+    : state_(state), channel_(channel) {}
+
+bool Bootloader::WaitAck(std::uint32_t polls) {
+    RxBuffer[0] = 0;
+    std::uint32_t bytesRead = 0;
+    if (!channel_.WaitForBytes(polls, 1))
+        return false;
+    channel_.ReadBytes(RxBuffer.data(), 1, bytesRead);
+    return RxBuffer[0] == AckByte;
+}
+
+void Bootloader::PutCommand(std::uint8_t code) {
+    CmdFrame[0] = code;
+    CmdFrame[1] = static_cast<std::uint8_t>(code ^ 0xFF);
+}
+
+void Bootloader::PutAddress(std::uint32_t address) {
+    AddrFrame[0] = static_cast<std::uint8_t>(address >> 24);
+    AddrFrame[1] = static_cast<std::uint8_t>(address >> 16);
+    AddrFrame[2] = static_cast<std::uint8_t>(address >> 8);
+    AddrFrame[3] = static_cast<std::uint8_t>(address);
+    AddrFrame[4] =
+        static_cast<std::uint8_t>(AddrFrame[0] ^ AddrFrame[1] ^ AddrFrame[2] ^ AddrFrame[3]);
+}
+
+bool Bootloader::SyncBootloader() {
+    channel_.DrainInput();
+    RxBuffer[0] = 0;
+    CmdFrame[0] = SyncByte;
+    channel_.WriteBytes(CmdFrame.data(), 1);
+    std::uint32_t bytesRead = 0;
+    if (channel_.WaitForBytes(SyncPolls, 1))
+        channel_.ReadBytes(RxBuffer.data(), 1, bytesRead);
+    return RxBuffer[0] == AckByte;
+}
+
+bool Bootloader::GetBootloaderInfo() {
+    channel_.DrainInput();
+    RxBuffer.fill(0);
+    BootCommands.fill(0);
+
+    PutCommand(CmdGet);
+    channel_.WriteBytes(CmdFrame.data(), 2);
+    if (!WaitAck(CommandAckPolls))
+        return false;
+
+    std::uint32_t bytesRead = 0;
+    if (!channel_.WaitForBytes(GetAnswerPolls, 1))
+        return false;
+    channel_.ReadBytes(&RxBuffer[1], 1, bytesRead);
+    const std::uint8_t count = RxBuffer[1];
+    state_.CommandCount = count;
+    // More codes than BootCommands holds is no bootloader we know; the rest
+    // of such an answer is left for the next drain.
+    if (count > MaxCommandCount)
+        return false;
+
+    const std::uint16_t rest = static_cast<std::uint16_t>(count + 2);  // version, codes, ACK
+    if (!channel_.WaitForBytes(GetAnswerPolls, rest))
+        return false;
+    channel_.ReadBytes(&RxBuffer[2], rest, bytesRead);
+    if (RxBuffer[count + 3] != AckByte)
+        return false;
+
+    state_.BootloaderVersion = RxBuffer[2];
+    if (state_.BootloaderVersion != RequiredBootloaderVersion)
+        return false;
+    std::copy_n(&RxBuffer[3], count, BootCommands.begin());
+    return true;
+}
+
+bool Bootloader::ReadBlock(std::uint32_t address) {
+    channel_.DrainInput();
+    RxBuffer.fill(0);
+
+    PutCommand(CmdReadMemory);
+    PutAddress(address);
+    DataFrame[0] = BlockCountByte;
+    DataFrame[1] = static_cast<std::uint8_t>(BlockCountByte ^ 0xFF);
+
+    channel_.WriteBytes(CmdFrame.data(), 2);
+    if (!WaitAck(CommandAckPolls))
+        return false;
+
+    channel_.WriteBytes(AddrFrame.data(), 5);
+    std::uint32_t bytesRead = 0;
+    if (!channel_.WaitForBytes(ReadAddressAckPolls, 1))
+        return false;
+    channel_.ReadBytes(RxBuffer.data(), 1, bytesRead);
+    if (RxBuffer[0] != AckByte)
+        return false;
+
+    channel_.WriteBytes(DataFrame.data(), 2);
+    if (!channel_.WaitForBytes(ReadAnswerPolls, ReadAnswerSize))
+        return false;
+    channel_.ReadBytes(RxBuffer.data(), ReadAnswerSize, bytesRead);
+    return RxBuffer[0] == AckByte;
+}
+
+bool Bootloader::WriteBlock(std::uint32_t address) {
+    // The block must lie wholly inside the image; nothing past it may be sent.
+    if (address > image::ImageSize - ProtocolBlockSize)
+        return false;
+    channel_.DrainInput();
+    RxBuffer.fill(0);
+
+    PutCommand(CmdWriteMemory);
+    PutAddress(address);
+    DataFrame[0] = BlockCountByte;
+    std::uint8_t checksum = BlockCountByte;
+    for (std::uint16_t i = 0; i < ProtocolBlockSize; ++i) {
+        const std::uint8_t byte = image::Image[address + i];
+        DataFrame[1 + i] = byte;
+        checksum ^= byte;
+    }
+    DataFrame[1 + ProtocolBlockSize] = checksum;
+
+    channel_.WriteBytes(CmdFrame.data(), 2);
+    if (!WaitAck(CommandAckPolls))
+        return false;
+    channel_.WriteBytes(AddrFrame.data(), 5);
+    if (!WaitAck(WriteAddressAckPolls))
+        return false;
+    channel_.WriteBytes(DataFrame.data(), static_cast<std::uint16_t>(DataFrame.size()));
+    return WaitAck(WriteDataAckPolls);
+}
+
+}  // namespace devlink
