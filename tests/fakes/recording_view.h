@@ -1,0 +1,87 @@
+// A View that remembers what the logic did to each control, for tests of
+// page and indicator logic without a toolkit.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/view.h"
+
+namespace fakes {
+
+class RecordingView : public app::View {
+  public:
+    struct ControlState {
+        bool visible = true;
+        bool enabled = true;
+        bool checked = false;
+        bool tabVisible = true;
+        int position = 0;
+        std::string caption;
+        std::vector<std::string> lines;
+    };
+
+    RecordingView() {
+        // The version list as the layout holds it, before start-up rewrites it.
+        Get(app::Control::ListBoxVer).lines = {"Программа обновления",
+                                               "встроенного программного",
+                                               "обеспечения ",
+                                               "изделия GPS Kestrun",
+                                               "",
+                                               "версия: v.1.8.6",
+                                               "дата: 02.11.2011",
+                                               ""};
+        Get(app::Control::btnNEXT).caption = "Далее";
+    }
+
+    ControlState& Get(app::Control c) { return controls_[static_cast<std::size_t>(c)]; }
+    bool Visible(app::Control c) { return Get(c).visible; }
+    bool Enabled(app::Control c) { return Get(c).enabled; }
+
+    // Runs inside each ProcessPendingMessages, as a click would be dispatched there.
+    std::function<void(int call)> onProcessMessages;
+    // The toolkit runs the window's close handler when the window closes.
+    std::function<void()> onClose;
+    int processMessagesCalls = 0;
+    int closeCalls = 0;
+    // Positions set on the bars, in order.
+    std::vector<int> writePositions, verifyPositions;
+
+    void SetVisible(app::Control c, bool v) override { Get(c).visible = v; }
+    void SetEnabled(app::Control c, bool e) override { Get(c).enabled = e; }
+    void SetCaption(app::Control c, std::string_view t) override { Get(c).caption = t; }
+    void SetPosition(app::Control c, int p) override {
+        Get(c).position = p;
+        if (c == app::Control::BarWrite)
+            writePositions.push_back(p);
+        if (c == app::Control::BarVerify)
+            verifyPositions.push_back(p);
+    }
+    bool IsChecked(app::Control c) override { return Get(c).checked; }
+    void ReplaceLine(app::Control c, int index, std::string_view text) override {
+        auto& lines = Get(c).lines;
+        if (index >= 0 && static_cast<std::size_t>(index) < lines.size())
+            lines[index] = text;
+    }
+    void SetActivePage(app::Control page) override { active_ = page; }
+    app::Control ActivePage() override { return active_; }
+    void SetTabVisible(app::Control page, bool v) override { Get(page).tabVisible = v; }
+    void ProcessPendingMessages() override {
+        ++processMessagesCalls;
+        if (onProcessMessages)
+            onProcessMessages(processMessagesCalls);
+    }
+    void Close() override {
+        ++closeCalls;
+        if (onClose)
+            onClose();
+    }
+
+  private:
+    std::array<ControlState, app::kControlCount> controls_{};
+    app::Control active_ = app::Control::TabSheet1;
+};
+
+}  // namespace fakes
