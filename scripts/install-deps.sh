@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing the
+# updater need. Safe to run again; asks for sudo when not run as root.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  exec sudo "$0" "$@"
+fi
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev   # the window
+  libudev-dev                                 # device arrival and removal
+  libgtest-dev libgmock-dev                   # tests
+  fonts-dejavu-core                           # the tick and cross glyphs
+  xvfb xauth                                  # running the window without a desktop
+)
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
