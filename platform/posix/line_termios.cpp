@@ -1,0 +1,121 @@
+#include "platform/posix/line_termios.h"
+
+#include "platform/posix/baud_rates.h"
+
+namespace platform::posix {
+
+namespace {
+
+// Input processing that would change, drop or add bytes. IXON in particular
+// is on in a fresh Linux tty and would swallow every 0x11 and 0x13, both of
+// which the device link sends and receives as data. INPCK and PARMRK stay off
+// so a parity error is delivered as the byte that came, as on Windows.
+constexpr tcflag_t CookedInput =
+    BRKINT | INLCR | IGNCR | ICRNL | IUCLC | ISTRIP | IXON | IXOFF | IXANY | INPCK | PARMRK;
+constexpr tcflag_t CookedLocal = ICANON | ECHO | ECHONL | ISIG | IEXTEN;
+
+std::optional<tcflag_t> CharacterSize(std::uint8_t byteSize) {
+    switch (byteSize) {
+        case 5:
+            return CS5;
+        case 6:
+            return CS6;
+        case 7:
+            return CS7;
+        case 8:
+            return CS8;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<tcflag_t> ParityFlags(std::uint8_t parity) {
+    switch (parity) {
+        case 0:
+            return tcflag_t{0};
+        case 1:
+            return tcflag_t{PARENB | PARODD};
+        case 2:
+            return tcflag_t{PARENB};
+        case 3:
+            return tcflag_t{PARENB | CMSPAR | PARODD};
+        case 4:
+            return tcflag_t{PARENB | CMSPAR};
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<tcflag_t> StopFlags(std::uint8_t stopBits) {
+    switch (stopBits) {
+        case 0:
+            return tcflag_t{0};
+        case 2:
+            return tcflag_t{CSTOPB};
+        default:  // one and a half stop bits have no termios form
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+std::optional<termios> LineTermios(const termios& current, const LineSettings& settings) {
+    const auto speed = SpeedForRate(settings.BaudRate);
+    const auto size = CharacterSize(settings.ByteSize);
+    const auto parity = ParityFlags(settings.Parity);
+    const auto stop = StopFlags(settings.StopBits);
+    if (!speed || !size || !parity || !stop)
+        return std::nullopt;
+
+    termios wanted = current;
+    wanted.c_iflag &= ~CookedInput;
+    wanted.c_oflag &= ~OPOST;
+    wanted.c_lflag &= ~CookedLocal;
+    // CRTSCTS and HUPCL are deliberately left alone: the first is the port's
+    // flow control, the second decides what the modem lines do on close.
+    wanted.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    wanted.c_cflag |= *size | *parity | *stop | CREAD | CLOCAL;
+    wanted.c_cc[VMIN] = 0;
+    wanted.c_cc[VTIME] = 0;
+    cfsetispeed(&wanted, *speed);
+    cfsetospeed(&wanted, *speed);
+    return wanted;
+}
+
+bool RawModeInPlace(const termios& actual, speed_t speed) {
+    return cfgetospeed(&actual) == speed && cfgetispeed(&actual) == speed &&
+           (actual.c_iflag & CookedInput) == 0 && (actual.c_oflag & OPOST) == 0 &&
+           (actual.c_lflag & CookedLocal) == 0 &&
+           (actual.c_cflag & (CREAD | CLOCAL)) == (CREAD | CLOCAL) && actual.c_cc[VMIN] == 0 &&
+           actual.c_cc[VTIME] == 0;
+}
+
+LineSettings LineSettingsOf(const termios& actual) {
+    LineSettings settings;
+    settings.BaudRate = RateForSpeed(cfgetospeed(&actual)).value_or(0);
+    switch (actual.c_cflag & CSIZE) {
+        case CS5:
+            settings.ByteSize = 5;
+            break;
+        case CS6:
+            settings.ByteSize = 6;
+            break;
+        case CS7:
+            settings.ByteSize = 7;
+            break;
+        default:
+            settings.ByteSize = 8;
+            break;
+    }
+    if ((actual.c_cflag & PARENB) == 0) {
+        settings.Parity = 0;
+    } else if ((actual.c_cflag & CMSPAR) != 0) {
+        settings.Parity = (actual.c_cflag & PARODD) != 0 ? 3 : 4;
+    } else {
+        settings.Parity = (actual.c_cflag & PARODD) != 0 ? 1 : EvenParity;
+    }
+    settings.StopBits = (actual.c_cflag & CSTOPB) != 0 ? 2 : OneStopBit;
+    return settings;
+}
+
+}  // namespace platform::posix

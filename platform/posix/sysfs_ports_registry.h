@@ -1,0 +1,33 @@
+// The Ports device class and the presence probe, read from sysfs and /dev.
+#pragma once
+
+#include <string>
+
+#include "platform/ports_registry.h"
+
+namespace platform::posix {
+
+// GUID_DEVCLASS_PORTS, {4D36E978-E325-11CE-BFC1-08002BE10318}: the only class
+// for which this registry lists anything.
+inline constexpr ClassGuid PortsClass{
+    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+
+class SysfsPortsRegistry final : public PortsRegistry {
+  public:
+    // The program passes "/sys" and "/dev"; tests pass a prepared tree.
+    SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot);
+
+    // The serial ports of <sys>/class/tty that have hardware behind them and a
+    // port name, in ascending port-number order. Any other class is listed as
+    // empty; false only when <sys>/class/tty cannot be read.
+    bool PresentDevices(const ClassGuid& deviceClass, std::vector<DeviceNames>& devices) override;
+
+    // Opens the port's node without claiming it and closes it again at once.
+    bool ProbePort(const std::string& path) override;
+
+  private:
+    std::string sysRoot_;
+    std::string deviceRoot_;
+};
+
+}  // namespace platform::posix
