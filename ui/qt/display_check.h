@@ -1,0 +1,16 @@
+// Whether the program has somewhere to show its window.
+#pragma once
+
+#include <string>
+
+namespace ui {
+
+// The values of QT_QPA_PLATFORM, DISPLAY and WAYLAND_DISPLAY; null or empty
+// means unset. A chosen Qt platform is trusted as it is.
+bool HasDisplay(const char* qpaPlatform, const char* x11Display, const char* waylandDisplay);
+
+// The one line that tells the user why the program cannot start and how to
+// run it without a desktop.
+std::string NoDisplayMessage(const std::string& programPath);
+
+}  // namespace ui

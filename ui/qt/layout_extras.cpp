@@ -1,0 +1,83 @@
+#include "ui/qt/layout_extras.h"
+
+#include <QFont>
+#include <QListWidget>
+#include <QPalette>
+#include <QStringList>
+#include <QStyledItemDelegate>
+#include <QWidget>
+
+namespace ui {
+
+namespace {
+
+constexpr const char* kFontPixelSizeProperty = "fontPixelSize";
+constexpr const char* kItemHeightProperty = "itemHeight";
+
+// Lines of a static-text list all have the layout's height, whatever the
+// font's own line spacing is.
+class FixedHeightDelegate final : public QStyledItemDelegate {
+  public:
+    FixedHeightDelegate(int height, QObject* parent)
+        : QStyledItemDelegate(parent), height_(height) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+    }
+
+  private:
+    int height_;
+};
+
+int IntProperty(const QWidget& widget, const char* name) {
+    bool ok = false;
+    const int value = widget.property(name).toInt(&ok);
+    return ok ? value : 0;
+}
+
+void ApplyPixelSize(QWidget& widget) {
+    const int pixels = IntProperty(widget, kFontPixelSizeProperty);
+    if (pixels <= 0)
+        return;
+    QFont font = widget.font();
+    font.setPixelSize(pixels);
+    widget.setFont(font);
+}
+
+// The layout's list boxes are static text: flat, on the window's colour, and
+// nothing in them can be selected.
+void MakeStaticText(QListWidget& list) {
+    QPalette palette = list.palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    list.setPalette(palette);
+    list.setSelectionMode(QAbstractItemView::NoSelection);
+    list.setCurrentRow(-1);
+    const int itemHeight = IntProperty(list, kItemHeightProperty);
+    if (itemHeight > 0)
+        list.setItemDelegate(new FixedHeightDelegate(itemHeight, &list));
+}
+
+}  // namespace
+
+void InstallFontSubstitutes() {
+    // Liberation Sans and its kin share Arial's metrics, the nearest to the
+    // layout's bitmap font; DejaVu Sans is always there but runs wider.
+    QFont::insertSubstitutions(
+        QString::fromLatin1(kLayoutFontFamily),
+        {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial"),
+         QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+}
+
+void ApplyLayoutExtras(QWidget& root) {
+    QPalette palette = root.palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    root.setPalette(palette);
+
+    ApplyPixelSize(root);
+    for (QWidget* widget : root.findChildren<QWidget*>())
+        ApplyPixelSize(*widget);
+    for (QListWidget* list : root.findChildren<QListWidget*>())
+        MakeStaticText(*list);
+}
+
+}  // namespace ui

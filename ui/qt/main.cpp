@@ -1,0 +1,32 @@
+// kestrun-updater: writes the firmware it carries into a GPS Kestrun through
+// the Arbalink programmer. It takes no command line and keeps no settings.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/posix/posix_serial.h"
+#include "platform/posix/sysfs_ports_registry.h"
+#include "ui/qt/display_check.h"
+#include "ui/qt/run_updater.h"
+
+int main(int argc, char** argv) {
+    const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "kestrun-updater";
+    // Without a display Qt aborts with a message about platform plugins that
+    // tells the user nothing useful.
+    if (!ui::HasDisplay(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
+                        std::getenv("WAYLAND_DISPLAY"))) {
+        std::fprintf(stderr, "%s\n", ui::NoDisplayMessage(program).c_str());
+        return EXIT_FAILURE;
+    }
+
+    // The command line is ignored, Qt's own options included.
+    int qtArgc = 1;
+    char* qtArgv[] = {const_cast<char*>(program), nullptr};
+    QApplication application(qtArgc, qtArgv);
+
+    platform::posix::PosixSerial serial("/dev");
+    platform::posix::SysfsPortsRegistry registry("/sys", "/dev");
+    // TODO: pass the udev device notifications once they are wired to the
+    // window's device-change handler; until then "Соединение" finds the port.
+    return ui::RunUpdater(application, serial, registry, nullptr);
+}

@@ -1,0 +1,72 @@
+#include "ui/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTabWidget>
+#include <algorithm>
+
+#include "ui/qt/layout_extras.h"
+#include "ui_Update_Main.h"
+
+// Q_INIT_RESOURCE cannot be used inside a namespace.
+static void InitArtwork() {
+    Q_INIT_RESOURCE(kestrun);
+}
+
+namespace ui {
+
+MainWindow::MainWindow(platform::SerialApi& serial, platform::PortsRegistry& registry,
+                       platform::DeviceNotifications* notifications, QWidget* parent)
+    : QWidget(parent), layout_(std::make_unique<Ui::TForm1>()) {
+    InitArtwork();
+    InstallFontSubstitutes();
+    layout_->setupUi(this);
+    ApplyLayoutExtras(*this);
+
+    pageArea_ = layout_->PageControl1->geometry();
+    pageAreaRightGap_ = width() - (pageArea_.x() + pageArea_.width());
+    pageAreaBottomGap_ = height() - (pageArea_.y() + pageArea_.height());
+
+    view_ = std::make_unique<QtView>(*this);
+    logic_ = std::make_unique<app::TForm1>(*view_, serial, registry, notifications);
+    ConnectButtons();
+    idle_ = std::make_unique<IdleHook>([this] { logic_->ApplicationEvents1Idle(); });
+
+    logic_->FormCreate();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::ConnectButtons() {
+    app::TForm1* logic = logic_.get();
+    connect(layout_->btnNEXT, &QPushButton::clicked, this, [logic] { logic->btnNEXTClick(); });
+    connect(layout_->btnBACK, &QPushButton::clicked, this, [logic] { logic->btnBACKClick(); });
+    connect(layout_->btnESC, &QPushButton::clicked, this, [logic] { logic->btnESCClick(); });
+    connect(layout_->btnConnect, &QPushButton::clicked, this,
+            [logic] { logic->btnConnectClick(); });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Every way of closing ends the program, and the close handler lets go
+    // of the port: it must run once, and nothing may reopen the port after.
+    if (!closed_) {
+        closed_ = true;
+        idle_->SetEnabled(false);
+        logic_->FormClose();
+    }
+    event->accept();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    KeepPageAreaAnchored();
+}
+
+void MainWindow::KeepPageAreaAnchored() {
+    const int x = width() - pageAreaRightGap_ - pageArea_.width();
+    const int height = std::max(0, this->height() - pageAreaBottomGap_ - pageArea_.y());
+    layout_->PageControl1->setGeometry(x, pageArea_.y(), pageArea_.width(), height);
+}
+
+}  // namespace ui

@@ -1,0 +1,50 @@
+// The updater's main window: hosts the layout and binds its events to TForm1.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <memory>
+
+#include "app/Update_Main.h"
+#include "ui/qt/idle_hook.h"
+#include "ui/qt/qt_view.h"
+
+namespace Ui {
+class TForm1;
+}
+
+namespace ui {
+
+class MainWindow final : public QWidget {
+    Q_OBJECT
+  public:
+    // Loads the layout, creates the window logic and runs its creation
+    // handler, so the window is ready to be shown.
+    MainWindow(platform::SerialApi& serial, platform::PortsRegistry& registry,
+               platform::DeviceNotifications* notifications, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    app::TForm1& Logic() { return *logic_; }
+    QtView& View() { return *view_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void ConnectButtons();
+    void KeepPageAreaAnchored();
+
+    std::unique_ptr<Ui::TForm1> layout_;
+    std::unique_ptr<QtView> view_;
+    std::unique_ptr<app::TForm1> logic_;
+    std::unique_ptr<IdleHook> idle_;
+    // PageControl1's place in the window as laid out, and its distances to
+    // the right and bottom edges, which it keeps when the window is resized.
+    QRect pageArea_;
+    int pageAreaRightGap_ = 0;
+    int pageAreaBottomGap_ = 0;
+    bool closed_ = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,21 @@
+#include "ui/qt/run_updater.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "ui/qt/main_window.h"
+
+namespace ui {
+
+int RunUpdater(QApplication& application, platform::SerialApi& serial,
+               platform::PortsRegistry& registry, platform::DeviceNotifications* notifications,
+               const std::function<void(MainWindow&)>& whenShown) {
+    MainWindow window(serial, registry, notifications);
+    window.move(kWindowLeft, kWindowTop);
+    window.show();
+    if (whenShown)
+        QTimer::singleShot(0, &window, [&window, &whenShown] { whenShown(window); });
+    return application.exec();
+}
+
+}  // namespace ui
