@@ -106,7 +106,7 @@ void UdevDeviceNotifications::Dispatch(const Deliver& deliver) {
             // the program goes on.
         }
         udev_device_unref(device);
-        if (notice)
+        if (notice && deliver)
             deliver(notice->EventCode, notice->Record.data());
     }
 }

@@ -41,14 +41,10 @@ bool Readable(int fd) {
     return poll(&watch, 1, 0) > 0 && (watch.revents & POLLIN) != 0;
 }
 
-TEST(UdevDeviceNotifications, UnregisteredHasNoDescriptorAndDeliversNothing) {
+TEST(UdevDeviceNotifications, RegistersANonBlockingMonitorWhereUdevIsAvailable) {
     UdevDeviceNotifications notifications;
     EXPECT_EQ(notifications.Descriptor(), -1);
     EXPECT_TRUE(DispatchAll(notifications).empty());
-}
-
-TEST(UdevDeviceNotifications, RegistersANonBlockingMonitorWhereUdevIsAvailable) {
-    UdevDeviceNotifications notifications;
     if (!notifications.RegisterDeviceNotification())
         GTEST_SKIP() << "no udev monitor can be created here (no netlink access)";
     const int fd = notifications.Descriptor();
@@ -221,6 +217,9 @@ TEST_F(UdevInjectedEvents, ArrivalAndRemovalOfTheProgrammerTtyAreDelivered) {
     ASSERT_TRUE(sender_->Send(cp210x, "change"));
     ASSERT_TRUE(sender_->Send(Fixture("ttyS0"), "add"));
     ASSERT_TRUE(sender_->Send(Fixture("ttyACM0"), "add"));
+    UdevProperties usbDevice = cp210x;
+    usbDevice["SUBSYSTEM"] = "usb";
+    ASSERT_TRUE(sender_->Send(usbDevice, "add"));
     ASSERT_TRUE(sender_->Send(cp210x, "remove"));
 
     const std::vector<Delivered> delivered = DispatchAll(notifications_);
@@ -236,13 +235,6 @@ TEST_F(UdevInjectedEvents, ArrivalAndRemovalOfTheProgrammerTtyAreDelivered) {
     EXPECT_TRUE(DispatchAll(notifications_).empty());
 }
 
-TEST_F(UdevInjectedEvents, OtherSubsystemsAreFilteredOut) {
-    UdevProperties usbDevice = Fixture("ttyUSB0");
-    usbDevice["SUBSYSTEM"] = "usb";
-    ASSERT_TRUE(sender_->Send(usbDevice, "add"));
-    EXPECT_TRUE(DispatchAll(notifications_).empty());
-}
-
 TEST_F(UdevInjectedEvents, ARejectedMessageDoesNotHideTheEventsBehindIt) {
     UdevProperties cp210x = Fixture("ttyUSB0");
     cp210x["ACTION"] = "add";
@@ -253,23 +245,6 @@ TEST_F(UdevInjectedEvents, ARejectedMessageDoesNotHideTheEventsBehindIt) {
     const std::vector<Delivered> delivered = DispatchAll(notifications_);
     ASSERT_EQ(delivered.size(), 1u);
     EXPECT_EQ(delivered[0].path, Cp210xPath);
-}
-
-TEST_F(UdevInjectedEvents, ABurstIsDeliveredCompletelyAcrossDispatches) {
-    constexpr int Events = 100;
-    const UdevProperties cp210x = Fixture("ttyUSB0");
-    for (int i = 0; i < Events; ++i)
-        ASSERT_TRUE(sender_->Send(cp210x, i % 2 == 0 ? "add" : "remove")) << i;
-
-    // As the socket notifier would: dispatch while the socket is readable.
-    std::vector<Delivered> delivered;
-    for (int round = 0; round < Events && Readable(notifications_.Descriptor()); ++round) {
-        const std::vector<Delivered> more = DispatchAll(notifications_);
-        delivered.insert(delivered.end(), more.begin(), more.end());
-    }
-    ASSERT_EQ(delivered.size(), static_cast<std::size_t>(Events));
-    for (int i = 0; i < Events; ++i)
-        EXPECT_EQ(delivered[i].code, i % 2 == 0 ? DeviceArrival : DeviceRemoveComplete) << i;
 }
 
 }  // namespace

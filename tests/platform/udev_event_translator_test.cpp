@@ -84,52 +84,29 @@ TEST(UdevEventTranslator, FixtureArrivalAndRemoval) {
     EXPECT_EQ(parent.reads, 0) << "the event's own ids make sysfs unnecessary";
 }
 
-TEST(UdevEventTranslator, TtyWithoutUsbIdentityIsNoNotice) {
+TEST(UdevEventTranslator, RemovalUsesTheIdsRememberedAtArrivalOfTheSameNode) {
     UdevEventTranslator translator;
-    ParentIds parent;  // no USB parent
-    for (const char* action : {"add", "remove"}) {
-        SCOPED_TRACE(action);
-        EXPECT_FALSE(translator.Translate(action, Fixture("ttyS0"), parent.Lookup()).has_value());
-    }
-}
+    ParentIds programmer{UsbIds{0x10C4, 0xEA60}};
+    ParentIds other{UsbIds{0x0403, 0x6001}};
+    ParentIds gone;  // by removal the parents have left sysfs
 
-TEST(UdevEventTranslator, RemovalUsesTheIdsRememberedAtArrival) {
-    UdevEventTranslator translator;
-    ParentIds parent{UsbIds{0x10C4, 0xEA60}};
-
-    const auto arrival = translator.Translate("add", BareTty("ttyUSB0"), parent.Lookup());
+    const auto arrival = translator.Translate("add", BareTty("ttyUSB0"), programmer.Lookup());
     ASSERT_TRUE(arrival.has_value());
     EXPECT_EQ(PathOf(*arrival),
               "\\\\?\\USB#VID_10C4&PID_EA60#ttyUSB0#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+    ASSERT_TRUE(translator.Translate("add", BareTty("ttyUSB1"), other.Lookup()));
 
-    // By removal the parent has left sysfs.
-    parent.ids.reset();
-    const int readsAtArrival = parent.reads;
-    const auto removal = translator.Translate("remove", BareTty("ttyUSB0"), parent.Lookup());
+    const auto removeOther = translator.Translate("remove", BareTty("ttyUSB1"), gone.Lookup());
+    ASSERT_TRUE(removeOther.has_value());
+    EXPECT_NE(PathOf(*removeOther).find("VID_0403&PID_6001#ttyUSB1#"), std::string::npos);
+    const auto removal = translator.Translate("remove", BareTty("ttyUSB0"), gone.Lookup());
     ASSERT_TRUE(removal.has_value());
     EXPECT_EQ(removal->EventCode, DeviceRemoveComplete);
     EXPECT_EQ(PathOf(*removal), PathOf(*arrival));
-    EXPECT_EQ(parent.reads, readsAtArrival) << "sysfs is not asked at removal";
+    EXPECT_EQ(gone.reads, 0) << "sysfs is not asked at removal";
 
     // The node's ids went with its removal.
-    EXPECT_FALSE(translator.Translate("remove", BareTty("ttyUSB0"), parent.Lookup()).has_value());
-}
-
-TEST(UdevEventTranslator, RememberedIdsAreKeptPerNode) {
-    UdevEventTranslator translator;
-    ParentIds first{UsbIds{0x10C4, 0xEA60}};
-    ParentIds second{UsbIds{0x0403, 0x6001}};
-    ParentIds gone;
-
-    ASSERT_TRUE(translator.Translate("add", BareTty("ttyUSB0"), first.Lookup()));
-    ASSERT_TRUE(translator.Translate("add", BareTty("ttyUSB1"), second.Lookup()));
-
-    const auto removeSecond = translator.Translate("remove", BareTty("ttyUSB1"), gone.Lookup());
-    ASSERT_TRUE(removeSecond.has_value());
-    EXPECT_NE(PathOf(*removeSecond).find("VID_0403&PID_6001#ttyUSB1#"), std::string::npos);
-    const auto removeFirst = translator.Translate("remove", BareTty("ttyUSB0"), gone.Lookup());
-    ASSERT_TRUE(removeFirst.has_value());
-    EXPECT_NE(PathOf(*removeFirst).find("VID_10C4&PID_EA60#ttyUSB0#"), std::string::npos);
+    EXPECT_FALSE(translator.Translate("remove", BareTty("ttyUSB0"), gone.Lookup()));
 }
 
 TEST(UdevEventTranslator, ANewArrivalOnTheSameNodeReplacesStaleIds) {

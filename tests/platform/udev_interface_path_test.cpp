@@ -8,7 +8,6 @@
 namespace {
 
 using platform::posix::ComposeInterfacePath;
-using platform::posix::ParseUsbIds;
 using platform::posix::UdevProperties;
 using platform::posix::UsbIds;
 
@@ -37,15 +36,6 @@ TEST(UdevInterfacePath, FixtureDevices) {
         ASSERT_TRUE(device.has_value());
         EXPECT_EQ(ComposeInterfacePath(device->Properties, std::nullopt), c.path);
     }
-}
-
-TEST(UdevInterfacePath, ProgrammerIdentityIsUpperCaseFromLowerCaseUdevIds) {
-    const auto device = udevtest::FixtureDevice(FixtureFile, "ttyUSB0");
-    ASSERT_TRUE(device.has_value());
-    ASSERT_EQ(device->Properties.at("ID_VENDOR_ID"), "10c4");
-    const auto path = ComposeInterfacePath(device->Properties, std::nullopt);
-    ASSERT_TRUE(path.has_value());
-    EXPECT_NE(path->find("VID_10C4&PID_EA60"), std::string::npos) << *path;
 }
 
 struct PropertyCase {
@@ -80,6 +70,14 @@ TEST(UdevInterfacePath, IdsAndSerialFromProperties) {
          UsbPath("VID_10C4&PID_EA60", "ttyUSB1")},
         {"malformed ids are none",
          {{"ID_VENDOR_ID", "0x10c4"}, {"ID_MODEL_ID", "ea60"}},
+         std::nullopt,
+         std::nullopt},
+        {"short id",
+         {{"ID_VENDOR_ID", "10c"}, {"ID_MODEL_ID", "ea60"}},
+         std::nullopt,
+         std::nullopt},
+        {"non-hex id",
+         {{"ID_VENDOR_ID", "10c4"}, {"ID_MODEL_ID", "ea6g"}},
          std::nullopt,
          std::nullopt},
         {"ids of another bus are not USB",
@@ -124,29 +122,6 @@ TEST(UdevInterfacePath, LongSerialStillFitsTheRecordWithItsClassGuid) {
     EXPECT_LE(path->size(), 255u);
     EXPECT_TRUE(path->ends_with(Suffix)) << *path;
     EXPECT_TRUE(path->starts_with("\\\\?\\USB#VID_10C4&PID_EA60#SSSS")) << *path;
-}
-
-struct IdsCase {
-    const char* vendor;
-    const char* product;
-    std::optional<UsbIds> ids;
-};
-
-TEST(UdevUsbIds, ParsesExactlyFourHexDigits) {
-    const IdsCase cases[] = {
-        {"10c4", "ea60", UsbIds{0x10C4, 0xEA60}},
-        {"FFFF", "0000", UsbIds{0xFFFF, 0x0000}},
-        {"10c", "ea60", std::nullopt},
-        {"10c40", "ea60", std::nullopt},
-        {"10c4", "", std::nullopt},
-        {"10g4", "ea60", std::nullopt},
-        {" 10c", "ea60", std::nullopt},
-        {"10c4", "ea6\n", std::nullopt},
-    };
-    for (const IdsCase& c : cases) {
-        SCOPED_TRACE(std::string(c.vendor) + ":" + c.product);
-        EXPECT_EQ(ParseUsbIds(c.vendor, c.product), c.ids);
-    }
 }
 
 }  // namespace

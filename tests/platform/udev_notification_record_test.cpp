@@ -37,21 +37,21 @@ TEST(UdevNotificationRecord, HeaderAndNameByteForByte) {
         ASSERT_EQ(b[i], 0) << "byte " << i << " after the name";
 }
 
+// The window's device-change handler reads these records: whatever is built
+// here must come back out of its reader unchanged, truncation included.
 TEST(UdevNotificationRecord, NameLengthsAtAndPastTheNameArea) {
-    const std::size_t lengths[] = {0, 1, 254, 255, 256, 257, 400, 5000};
+    const std::size_t lengths[] = {0, 1, Cp210xPath.size(), 254, 255, 256, 400, 5000};
     for (std::size_t length : lengths) {
         SCOPED_TRACE(length);
-        std::string path(length, 'p');
-        for (std::size_t i = 0; i < length; ++i)
-            path[i] = static_cast<char>('a' + i % 26);
+        std::string path = Cp210xPath;
+        path.resize(length, 'x');
         const NotificationRecord record = BuildNotificationRecord(path);
 
         const std::size_t kept = std::min<std::size_t>(length, 255);
         EXPECT_EQ(U32At(record, 0), 28 + kept + 1);
         EXPECT_EQ(record.bytes[28 + kept], 0);
         EXPECT_EQ(record.bytes[283], 0);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&record.bytes[28]), kept),
-                  path.substr(0, kept));
+        EXPECT_EQ(devlink::InterfacePathOf(record.data()), path.substr(0, kept));
     }
 }
 
@@ -60,23 +60,6 @@ TEST(UdevNotificationRecord, EmbeddedNulEndsThePath) {
     EXPECT_EQ(U32At(record, 0), 28u + 3 + 1);
     EXPECT_EQ(record.bytes[31], 0);
     EXPECT_EQ(record.bytes[32], 0) << "nothing of the text after the NUL";
-}
-
-// The window's device-change handler reads these records; whatever is built
-// here must come back out of its reader unchanged, truncation included.
-TEST(UdevNotificationRecord, WindowHandlerReadsBackThePath) {
-    const std::size_t lengths[] = {0, 40, Cp210xPath.size(), 255, 256, 300};
-    for (std::size_t length : lengths) {
-        SCOPED_TRACE(length);
-        std::string path = Cp210xPath;
-        path.resize(length, 'x');
-        const NotificationRecord record = BuildNotificationRecord(path);
-        const std::optional<std::string> read = devlink::InterfacePathOf(record.data());
-        ASSERT_TRUE(read.has_value());
-        EXPECT_EQ(*read, path.substr(0, 255));
-    }
-    EXPECT_TRUE(devlink::IsProgrammerInterface(
-        *devlink::InterfacePathOf(BuildNotificationRecord(Cp210xPath).data())));
 }
 
 }  // namespace
