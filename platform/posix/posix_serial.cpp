@@ -23,8 +23,9 @@ namespace {
 
 enum class WaitResult { Ready, TimedOut, LineFailed };
 
-// Waits in poll() until `events` or the deadline. A hang-up or error without
-// the wanted event means the line is gone; waiting on would only spin.
+// Waits in poll() until `events` or the deadline. A tty that has gone away
+// reports hang-up or error together with readiness, and its reads then return
+// nothing for ever: that ends the wait as a failed line instead of a spin.
 WaitResult WaitFor(int fd, short events, const Deadline& deadline) {
     const int timeout = deadline.PollTimeoutMs(MonotonicClock::now());
     pollfd entry{fd, events, 0};
@@ -33,9 +34,9 @@ WaitResult WaitFor(int fd, short events, const Deadline& deadline) {
         return errno == EINTR ? WaitResult::TimedOut : WaitResult::LineFailed;
     if (ready == 0)
         return WaitResult::TimedOut;
-    if ((entry.revents & events) != 0)
-        return WaitResult::Ready;
-    return WaitResult::LineFailed;
+    if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+        return WaitResult::LineFailed;
+    return WaitResult::Ready;
 }
 
 }  // namespace
@@ -158,13 +159,12 @@ bool PosixSerial::ReadFile(PortHandle port, std::uint8_t* buffer, std::uint32_t 
                 gap = Deadline::After(MonotonicClock::now(), *plan.interval);
             continue;
         }
-        // With VMIN = 0 and O_NONBLOCK an empty queue reads as EAGAIN; 0 is a
-        // hung-up line and EIO a pseudo-terminal whose far end has gone.
-        if (got == 0)
-            return false;
-        if (errno == EINTR)
+        // With VMIN = VTIME = 0 an empty queue reads as 0, not EAGAIN, and so
+        // does a hung-up tty; the poll() below tells them apart. EIO is a
+        // pseudo-terminal whose far end has gone.
+        if (got < 0 && errno == EINTR)
             continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
+        if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return false;
         if (plan.ending == ReadPlan::Ending::WhatIsThere)
             return true;
