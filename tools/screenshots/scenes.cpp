@@ -19,10 +19,21 @@ Scene FirstPages() {
             }};
 }
 
+// With no port on the machine the search fails and the page shows it.
+Scene ConnectionFailed() {
+    return {"connection-failed", [] { return std::make_unique<NoPortsPlatform>(); },
+            [](SceneDriver& driver) {
+                driver.Click(app::Control::btnNEXT);
+                driver.Click(app::Control::btnNEXT);
+                driver.Click(app::Control::btnConnect);
+                driver.Shoot(QStringLiteral("page3-not-connected.png"));
+            }};
+}
+
 }  // namespace
 
 std::vector<Scene> AllScenes() {
-    return {FirstPages()};
+    return {FirstPages(), ConnectionFailed()};
 }
 
 }  // namespace screenshots

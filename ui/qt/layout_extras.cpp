@@ -5,6 +5,8 @@
 #include <QPalette>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
 
 namespace ui {
@@ -13,6 +15,8 @@ namespace {
 
 constexpr const char* kFontPixelSizeProperty = "fontPixelSize";
 constexpr const char* kItemHeightProperty = "itemHeight";
+constexpr const char* kTabWidthProperty = "tabWidth";
+constexpr const char* kTabHeightProperty = "tabHeight";
 
 // Lines of a static-text list all have the layout's height, whatever the
 // font's own line spacing is.
@@ -57,6 +61,25 @@ void MakeStaticText(QListWidget& list) {
         list.setItemDelegate(new FixedHeightDelegate(itemHeight, &list));
 }
 
+// The page area's tabs are never offered to the user: they form a row of
+// flat, tiny tabs without captions, which the panel above them covers. The
+// style sheet goes on the tab bar alone, because a style sheet on the page
+// area would fix the fonts of every control on the pages at the moment it
+// is applied.
+void MakeFlatTabRow(QTabWidget& pages) {
+    const int width = IntProperty(pages, kTabWidthProperty);
+    const int height = IntProperty(pages, kTabHeightProperty);
+    if (width <= 0 || height <= 0)
+        return;
+    QTabBar& tabs = *pages.tabBar();
+    tabs.setDrawBase(false);
+    tabs.setExpanding(false);
+    tabs.setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; height: %2px; margin: 0px; "
+                                      "padding: 0px; border: none; }")
+                           .arg(width)
+                           .arg(height));
+}
+
 }  // namespace
 
 void InstallFontSubstitutes() {
@@ -78,6 +101,8 @@ void ApplyLayoutExtras(QWidget& root) {
         ApplyPixelSize(*widget);
     for (QListWidget* list : root.findChildren<QListWidget*>())
         MakeStaticText(*list);
+    for (QTabWidget* pages : root.findChildren<QTabWidget*>())
+        MakeFlatTabRow(*pages);
 }
 
 }  // namespace ui

@@ -17,6 +17,8 @@ void InstallFontSubstitutes();
 // - "fontPixelSize" (dynamic int): the font's character height in pixels, as
 //   the layout gives sizes in pixels rather than points;
 // - "itemHeight" (dynamic int) on a list: the height of every line;
+// - "tabWidth" and "tabHeight" (dynamic ints) on a page control: the size of
+//   its flat tabs, which the user is never offered;
 // and gives the window and its static-text lists the button-face background.
 void ApplyLayoutExtras(QWidget& root);
 
