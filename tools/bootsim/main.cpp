@@ -1,0 +1,100 @@
+// kestrun-bootsim: the emulated programmer on a pseudo-terminal, for trying
+// the updater by hand and for the demo.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "tools/bootsim/command_line.h"
+#include "tools/bootsim/pty_server.h"
+
+namespace {
+
+const char* CommandName(std::uint8_t code) {
+    switch (code) {
+        case bootsim::CmdGet:
+            return "Get";
+        case bootsim::CmdGetVersion:
+            return "Get Version";
+        case bootsim::CmdGetId:
+            return "Get ID";
+        case bootsim::CmdReadMemory:
+            return "Read Memory";
+        case bootsim::CmdWriteMemory:
+            return "Write Memory";
+        case bootsim::CmdErase:
+            return "Erase";
+        default:
+            return "other";
+    }
+}
+
+void PrintRecord(const bootsim::Journal& journal) {
+    const auto commands = journal.Commands();
+    std::fprintf(stderr, "syncs answered: %u, commands: %zu\n", journal.SyncsAnswered(),
+                 commands.size());
+    std::size_t number = 0;
+    for (const bootsim::CommandRecord& command : commands) {
+        std::fprintf(stderr, "%6zu  0x%02X %-12s", ++number, command.code,
+                     CommandName(command.code));
+        if (command.address) {
+            std::fprintf(stderr, "  0x%08X", *command.address);
+        } else {
+            std::fprintf(stderr, "            ");
+        }
+        std::fprintf(stderr, "  %s\n", std::string(bootsim::OutcomeName(command.outcome)).c_str());
+    }
+}
+
+bool Dump(const bootsim::DeviceMemory& memory, const std::string& path) {
+    const auto bytes = memory.Snapshot();
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file.flush());
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::string error;
+    const auto line = bootsim::ParseCommandLine(argc, argv, error);
+    if (!line) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", argv[0], error.c_str(), argv[0]);
+        return 2;
+    }
+    if (line->help) {
+        std::fputs(bootsim::UsageText(argv[0]).c_str(), stdout);
+        return 0;
+    }
+
+    // Blocked before the serving thread exists, so that only sigwait below
+    // ever takes these signals.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    try {
+        bootsim::PtyServer server(line->options);
+        std::printf("%s\n", server.SlavePath().c_str());
+        std::fflush(stdout);
+
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.Stop();
+
+        PrintRecord(server.Records());
+        if (!line->dumpPath.empty() && !Dump(server.Memory(), line->dumpPath)) {
+            std::fprintf(stderr, "%s: cannot write %s\n", argv[0], line->dumpPath.c_str());
+            return 1;
+        }
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], failure.what());
+        return 1;
+    }
+    return 0;
+}
