@@ -2,11 +2,15 @@
 // idle event reach the window logic.
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWheelEvent>
+#include <utility>
 
 #include "link/device_events.h"
 #include "window_fixture.h"
@@ -64,6 +68,36 @@ TEST_F(WiredWindow, NavigationButtonsChangePages) {
     EXPECT_FALSE(Find("btnNEXT")->isEnabled());  // not connected
     Click("btnBACK");
     EXPECT_EQ(Page(), Control::TabSheet2);
+}
+
+TEST_F(WiredWindow, UserCannotSwitchPagesBehindTheButtonsBack) {
+    Click("btnNEXT");
+    Click("btnNEXT");
+    ASSERT_EQ(Page(), Control::TabSheet3);
+    auto* pages = Find<QTabWidget>("PageControl1");
+
+    // The page control's own keys for the next and previous tab.
+    using KeyPress = std::pair<Qt::Key, Qt::KeyboardModifiers>;
+    for (const auto& [key, modifiers] :
+         {KeyPress{Qt::Key_Tab, Qt::ControlModifier},
+          KeyPress{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+          KeyPress{Qt::Key_PageUp, Qt::ControlModifier},
+          KeyPress{Qt::Key_PageDown, Qt::ControlModifier}}) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(pages, &press);
+        EXPECT_EQ(Page(), Control::TabSheet3) << "key " << key;
+    }
+
+    // The mouse wheel over the tab row, and the tab row taking the focus.
+    QTabBar* tabs = pages->tabBar();
+    const QPointF inside(tabs->width() / 2.0, tabs->height() / 2.0);
+    for (int delta : {120, -120}) {
+        QWheelEvent wheel(inside, tabs->mapToGlobal(inside), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(tabs, &wheel);
+        EXPECT_EQ(Page(), Control::TabSheet3) << "wheel " << delta;
+    }
+    EXPECT_EQ(tabs->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(WiredWindow, ConnectButtonRunsTheConnectionAttempt) {

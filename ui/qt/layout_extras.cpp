@@ -1,6 +1,8 @@
 #include "ui/qt/layout_extras.h"
 
+#include <QEvent>
 #include <QFont>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPalette>
 #include <QStringList>
@@ -61,6 +63,55 @@ void MakeStaticText(QListWidget& list) {
         list.setItemDelegate(new FixedHeightDelegate(itemHeight, &list));
 }
 
+// Swallows every way the user has of changing the page of a page control
+// himself: its keys for the next and previous tab, and clicks, wheel turns and
+// keys on its tab row. Pages change only through the program, which keeps
+// the wizard's buttons and state in step with them.
+class PageSwitchBlocker final : public QObject {
+  public:
+    explicit PageSwitchBlocker(QTabWidget& pages) : QObject(&pages), pages_(pages) {
+        pages.installEventFilter(this);
+        pages.tabBar()->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == pages_.tabBar()) {
+            switch (event->type()) {
+                case QEvent::MouseButtonPress:
+                case QEvent::MouseButtonDblClick:
+                case QEvent::MouseButtonRelease:
+                case QEvent::MouseMove:
+                case QEvent::Wheel:
+                case QEvent::KeyPress:
+                    return true;
+                default:
+                    return false;
+            }
+        }
+        if (event->type() == QEvent::KeyPress)
+            return IsTabSwitchKey(*static_cast<QKeyEvent*>(event));
+        return false;
+    }
+
+  private:
+    static bool IsTabSwitchKey(const QKeyEvent& key) {
+        if (!key.modifiers().testFlag(Qt::ControlModifier))
+            return false;
+        switch (key.key()) {
+            case Qt::Key_Tab:
+            case Qt::Key_Backtab:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    QTabWidget& pages_;
+};
+
 // The page area's tabs are never offered to the user: they form a row of
 // flat, tiny tabs without captions, which the panel above them covers. The
 // style sheet goes on the tab bar alone, because a style sheet on the page
@@ -74,10 +125,12 @@ void MakeFlatTabRow(QTabWidget& pages) {
     QTabBar& tabs = *pages.tabBar();
     tabs.setDrawBase(false);
     tabs.setExpanding(false);
+    tabs.setFocusPolicy(Qt::NoFocus);
     tabs.setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; height: %2px; margin: 0px; "
                                       "padding: 0px; border: none; }")
                            .arg(width)
                            .arg(height));
+    new PageSwitchBlocker(pages);
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ void InstallFontSubstitutes();
 //   the layout gives sizes in pixels rather than points;
 // - "itemHeight" (dynamic int) on a list: the height of every line;
 // - "tabWidth" and "tabHeight" (dynamic ints) on a page control: the size of
-//   its flat tabs, which the user is never offered;
+//   its flat tabs, which the user is never offered: neither the tab row nor
+//   the page control's keys change its page;
 // and gives the window and its static-text lists the button-face background.
 void ApplyLayoutExtras(QWidget& root);
 
