@@ -129,6 +129,20 @@ TEST_F(WiredWindow, CloseBoxRunsTheCloseHandlerOnce) {
     EXPECT_EQ(serial.callsAfterClose, 0);
 }
 
+TEST_F(WiredWindow, CancelDuringAnUpdateClosesAndTheUpdateLeavesThePortAlone) {
+    Click("btnNEXT");
+    Click("btnNEXT");
+    OpenPort();
+    window->Logic().State().Connected = true;
+    // Queued now, delivered while the update lets pending messages through.
+    QTimer::singleShot(0, window.get(), [this] { Click("btnESC"); });
+    window->Logic().btnNEXTClick();
+
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(serial.closes, 1);
+    EXPECT_EQ(serial.callsAfterClose, 0);
+}
+
 TEST_F(WiredWindow, PageAreaFollowsTheRightAndBottomEdgesAlone) {
     const QStringList fixed = {"Image6", "ListBoxVer", "btnESC", "btnBACK", "btnNEXT", "Panel1"};
     QList<QRect> before;
