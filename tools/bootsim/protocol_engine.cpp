@@ -41,6 +41,9 @@ void ProtocolEngine::Receive(std::uint8_t byte, Clock::time_point at) {
     if (stage_ == Stage::Gone) {
         return;
     }
+    // Judged by the gap on the line, not by when the caller got round to
+    // CheckStall: a late check must not glue a new command onto a dead frame.
+    CheckStall(at);
     lastByteAt_ = at;
     switch (stage_) {
         case Stage::Unsynchronised:

@@ -1,98 +1,226 @@
 #include "tools/bootsim/pty_server.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <stdexcept>
+#include <deque>
+#include <optional>
 #include <system_error>
+#include <vector>
 
-#include "tools/bootsim/engine.h"
-#include "tools/bootsim/line_loop.h"
 #include "tools/bootsim/line_rate.h"
-#include "tools/bootsim/slave_watch.h"
+#include "tools/bootsim/wire_clock.h"
 
 namespace bootsim {
 
 namespace {
 
-[[noreturn]] void ThrowSystemError(const char* what) {
+using Clock = std::chrono::steady_clock;
+
+// While the master reports a hang-up it cannot be waited on without
+// spinning; it is looked at again after this pause.
+constexpr auto HangUpRecheck = std::chrono::milliseconds(20);
+
+[[noreturn]] void ThrowErrno(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
 void CloseIfOpen(int& fd) {
-    if (fd >= 0)
+    if (fd >= 0) {
         ::close(fd);
-    fd = -1;
+        fd = -1;
+    }
+}
+
+struct TimedByte {
+    std::uint8_t byte;
+    Clock::time_point at;
+};
+
+timespec ToTimespec(Clock::duration wait) {
+    const auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+    return timespec{static_cast<time_t>(nanos / 1'000'000'000),
+                    static_cast<long>(nanos % 1'000'000'000)};
+}
+
+// Writes every byte whose time has come. Returns false when the pty would
+// block, so the caller waits for room instead of retrying at once.
+bool SendDue(int fd, std::deque<TimedByte>& output, Clock::time_point now) {
+    std::vector<std::uint8_t> due;
+    for (const TimedByte& item : output) {
+        if (item.at > now) {
+            break;
+        }
+        due.push_back(item.byte);
+    }
+    if (due.empty()) {
+        return true;
+    }
+    const ssize_t written = ::write(fd, due.data(), due.size());
+    if (written < 0) {
+        if (errno == EAGAIN || errno == EINTR) {
+            return errno == EINTR;
+        }
+        // Nobody can receive these bytes; a real line would lose them too.
+        output.erase(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(due.size()));
+        return true;
+    }
+    output.erase(output.begin(), output.begin() + written);
+    return static_cast<std::size_t>(written) == due.size();
 }
 
 }  // namespace
 
 PtyServer::PtyServer(Options options) : options_(std::move(options)), memory_(options_.fill) {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0) {
+        ThrowErrno("posix_openpt");
+    }
     try {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            ThrowSystemError("cannot create a pseudo-terminal");
-        if (::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK) != 0)
-            ThrowSystemError("cannot make the pseudo-terminal non-blocking");
+        if (::fcntl(master_, F_SETFD, FD_CLOEXEC) != 0 ||
+            ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK) != 0) {
+            ThrowErrno("fcntl");
+        }
+        if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+            ThrowErrno("grantpt");
+        }
         char name[128];
-        if (::ptsname_r(master_, name, sizeof name) != 0)
-            ThrowSystemError("cannot name the pseudo-terminal");
+        if (::ptsname_r(master_, name, sizeof name) != 0) {
+            ThrowErrno("ptsname_r");
+        }
         slavePath_ = name;
-
-        // Its termios is left as the kernel made it: setting up the line is
-        // the host's business, and a test must see what the host did.
-        keeper_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (keeper_ < 0)
-            ThrowSystemError("cannot open the pseudo-terminal's slave");
-
-        int pipeFds[2];
-        if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0)
-            ThrowSystemError("cannot create the stop pipe");
-        stopRead_ = pipeFds[0];
-        stopWrite_ = pipeFds[1];
-
-        watch_ = std::make_unique<SlaveWatch>(slavePath_, keeper_);
+        ownSlave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (ownSlave_ < 0) {
+            ThrowErrno("open pty slave");
+        }
+        int wake[2];
+        if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+            ThrowErrno("pipe2");
+        }
+        wakeRead_ = wake[0];
+        wakeWrite_ = wake[1];
     } catch (...) {
-        CloseIfOpen(stopRead_);
-        CloseIfOpen(stopWrite_);
-        CloseIfOpen(keeper_);
+        CloseIfOpen(ownSlave_);
         CloseIfOpen(master_);
         throw;
     }
+    const int master = master_;
+    engine_ = std::make_unique<ProtocolEngine>(options_, memory_, journal_,
+                                               [master] { return CurrentRate(master); });
+    thread_ = std::thread([this] { Serve(); });
 }
 
 PtyServer::~PtyServer() {
     Stop();
-    watch_.reset();
-    CloseIfOpen(stopRead_);
-    CloseIfOpen(stopWrite_);
-    CloseIfOpen(keeper_);
-    CloseIfOpen(master_);
-}
-
-void PtyServer::Start() {
-    if (started_)
-        throw std::logic_error("the device is already serving");
-    started_ = true;
-    thread_ = std::thread([this] { Serve(); });
 }
 
 void PtyServer::Stop() {
-    if (!thread_.joinable())
+    std::lock_guard lock(stopMutex_);
+    if (stopped_) {
         return;
-    const char wake = 1;
-    while (::write(stopWrite_, &wake, 1) < 0 && errno == EINTR) {
+    }
+    stopped_ = true;
+    const std::uint8_t wake = 1;
+    while (::write(wakeWrite_, &wake, 1) < 0 && errno == EINTR) {
     }
     thread_.join();
+    engine_->Finish();
+    CloseIfOpen(wakeRead_);
+    CloseIfOpen(wakeWrite_);
+    CloseIfOpen(ownSlave_);
+    CloseIfOpen(master_);
 }
 
 void PtyServer::Serve() {
-    Engine engine(options_, memory_, records_, [this] { return ReadLineRate(master_); });
-    LineLoop loop(master_, stopRead_, options_.paceBaud, engine, records_, watch_->Fd(),
-                  [this] { watch_->Handle(); });
-    loop.Run();
+    WireClock wire(options_.paceBaud);
+    // Bytes read from the host wait here until their last bit would have
+    // arrived; answers wait until their last bit would have left.
+    std::deque<TimedByte> input;
+    std::deque<TimedByte> output;
+    std::vector<std::uint8_t> buffer(4096);
+    bool outputBlocked = false;
+    std::optional<Clock::time_point> masterHungUpAt;
+
+    for (;;) {
+        auto now = Clock::now();
+        while (!input.empty() && input.front().at <= now) {
+            engine_->Receive(input.front().byte, input.front().at);
+            input.pop_front();
+        }
+        if (input.empty()) {
+            engine_->CheckStall(now);
+        }
+        for (const Emission& emission : engine_->TakeOutput()) {
+            output.push_back({emission.byte, wire.Departure(emission.notBefore)});
+        }
+        hungUp_.store(engine_->HungUp());
+        if (!outputBlocked) {
+            outputBlocked = !SendDue(master_, output, now);
+        }
+
+        std::optional<Clock::time_point> next;
+        const auto consider = [&next](Clock::time_point at) {
+            if (!next || at < *next) {
+                next = at;
+            }
+        };
+        if (!input.empty()) {
+            consider(input.front().at);
+        } else if (const auto stall = engine_->StallDeadline()) {
+            consider(*stall);
+        }
+        if (!output.empty() && !outputBlocked) {
+            consider(output.front().at);
+        }
+        if (masterHungUpAt) {
+            consider(*masterHungUpAt + HangUpRecheck);
+        }
+
+        const bool watchMaster = !masterHungUpAt || now >= *masterHungUpAt + HangUpRecheck;
+        if (watchMaster) {
+            masterHungUpAt.reset();
+        }
+        pollfd fds[2] = {
+            {wakeRead_, POLLIN, 0},
+            {watchMaster ? master_ : -1, static_cast<short>(POLLIN | (outputBlocked ? POLLOUT : 0)),
+             0},
+        };
+        timespec timeout{};
+        timespec* timeoutPointer = nullptr;
+        if (next) {
+            now = Clock::now();
+            timeout = ToTimespec(*next > now ? *next - now : Clock::duration::zero());
+            timeoutPointer = &timeout;
+        }
+        if (::ppoll(fds, 2, timeoutPointer, nullptr) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;  // only a broken descriptor set gets here; the device falls silent
+        }
+        if (fds[0].revents != 0) {
+            return;
+        }
+        const short events = fds[1].revents;
+        if (events & POLLOUT) {
+            outputBlocked = false;
+        }
+        if (events & POLLIN) {
+            const ssize_t count = ::read(master_, buffer.data(), buffer.size());
+            const auto readAt = Clock::now();
+            for (ssize_t i = 0; i < count; ++i) {
+                journal_.AddReceived(buffer[i], readAt);
+                input.push_back({buffer[i], wire.Arrival(readAt)});
+            }
+            if (count < 0 && errno == EIO) {
+                masterHungUpAt = readAt;
+            }
+        } else if (events & (POLLHUP | POLLERR)) {
+            masterHungUpAt = Clock::now();
+        }
+    }
 }
 
 }  // namespace bootsim

@@ -1,67 +1,69 @@
-// The emulated device on a pseudo-terminal: the host opens the slave as its
-// serial port, and the device answers on the master from a thread of its
-// own until stopped.
+// The emulated programmer on a pseudo-terminal: the host opens SlavePath() as
+// it would open the programmer's serial port, and a thread of this object
+// plays the device's bootloader on the master side until Stop().
 //
-// Typical use:
-//     bootsim::PtyServer device(options);
-//     device.Memory().Write(0x9000, bytes);  // preset, before serving
-//     device.Start();
-//     ... open device.SlavePath() ...
-//     device.Stop();
-//     device.Record().Commands() ...
+// The host may close and reopen the slave any number of times; the device
+// keeps its state (synchronised, memory) across, as a real one behind a
+// plugged-in bridge does. The pty's line settings are left to the host.
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
 #include "tools/bootsim/device_memory.h"
+#include "tools/bootsim/journal.h"
 #include "tools/bootsim/options.h"
-#include "tools/bootsim/records.h"
+#include "tools/bootsim/protocol_engine.h"
 
 namespace bootsim {
 
-class SlaveWatch;
-
 class PtyServer {
   public:
-    // Creates the pseudo-terminal; throws std::system_error when the system
-    // will not give one. Serving starts with Start().
+    // Creates the pty and starts serving at once. Throws std::system_error
+    // when no pty can be had.
     explicit PtyServer(Options options = {});
     ~PtyServer();
+
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
-    // The node the host opens, e.g. "/dev/pts/3".
     const std::string& SlavePath() const { return slavePath_; }
-    const Options& Settings() const { return options_; }
 
+    // Ends serving promptly; a command still in progress is recorded as
+    // incomplete. Later calls do nothing.
+    void Stop();
+
+    const Journal& Records() const { return journal_; }
+    // Tests may preset or inspect memory at any time.
     DeviceMemory& Memory() { return memory_; }
     const DeviceMemory& Memory() const { return memory_; }
-    const Records& Record() const { return records_; }
-
-    // Serves until Stop(). Calling it twice is a programming error
-    // (std::logic_error); a stopped server does not start again.
-    void Start();
-    // Returns once the serving thread has ended; harmless to call again.
-    void Stop();
+    bool HungUp() const { return hungUp_.load(); }
 
   private:
     void Serve();
 
-    Options options_;
+    const Options options_;
     DeviceMemory memory_;
-    Records records_;
-    std::string slavePath_;
+    Journal journal_;
+    std::unique_ptr<ProtocolEngine> engine_;  // touched only by the serving thread
+
     int master_ = -1;
-    // The server's own hold on the slave, so that the master never sees a
-    // hang-up however often the host closes and reopens its end.
-    int keeper_ = -1;
-    int stopRead_ = -1;
-    int stopWrite_ = -1;
-    std::unique_ptr<SlaveWatch> watch_;
+    // Held open for the whole session: without any slave descriptor the
+    // master reports POLLHUP and EIO, and the host's close would look like
+    // the end of the session. It holds no flock, so the host's exclusive
+    // flock still succeeds and still shuts out a second host.
+    int ownSlave_ = -1;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    std::string slavePath_;
+
+    std::atomic<bool> hungUp_{false};
+    std::mutex stopMutex_;
+    bool stopped_ = false;
     std::thread thread_;
-    bool started_ = false;
 };
 
 }  // namespace bootsim
