@@ -69,14 +69,16 @@ void MakeStaticText(QListWidget& list) {
 // the wizard's buttons and state in step with them.
 class PageSwitchBlocker final : public QObject {
   public:
-    explicit PageSwitchBlocker(QTabWidget& pages) : QObject(&pages), pages_(pages) {
+    explicit PageSwitchBlocker(QTabWidget& pages) : QObject(&pages), tabs_(pages.tabBar()) {
         pages.installEventFilter(this);
-        pages.tabBar()->installEventFilter(this);
+        tabs_->installEventFilter(this);
     }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == pages_.tabBar()) {
+        // Events keep coming while the page control is being destroyed, so
+        // the tab row is recognised by address alone.
+        if (watched == tabs_) {
             switch (event->type()) {
                 case QEvent::MouseButtonPress:
                 case QEvent::MouseButtonDblClick:
@@ -109,7 +111,7 @@ class PageSwitchBlocker final : public QObject {
         }
     }
 
-    QTabWidget& pages_;
+    QObject* tabs_;
 };
 
 // The page area's tabs are never offered to the user: they form a row of
