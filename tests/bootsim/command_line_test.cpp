@@ -144,19 +144,6 @@ TEST(CommandLineTest, RefusesWhatItCannotMeanExactly) {
     }
 }
 
-TEST(CommandLineTest, DefaultsAreTheDeviceAsShipped) {
-    std::string error;
-    const auto line = Parse({}, error);
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->options.version, 0x11);
-    EXPECT_EQ(line->options.commands.size(), 11u);
-    EXPECT_EQ(line->options.paceBaud, 0u);
-    EXPECT_TRUE(line->options.phaseFaults.empty());
-    EXPECT_TRUE(line->dumpPath.empty());
-    ASSERT_TRUE(Parse({"--help"}, error));
-    EXPECT_TRUE(Parse({"--help"}, error)->help);
-}
-
 // The program as a user runs it: path on the first line, serve, stop on
 // SIGTERM, dump and record on the way out.
 TEST(ProgramTest, ServesUntilTerminatedThenDumpsMemoryAndPrintsTheRecord) {
@@ -217,8 +204,7 @@ TEST(ProgramTest, ServesUntilTerminatedThenDumpsMemoryAndPrintsTheRecord) {
     ::close(out[0]);
     ::close(err[0]);
     EXPECT_NE(errors.find("syncs answered: 1, commands: 1"), std::string::npos) << errors;
-    EXPECT_NE(errors.find("0x31 Write Memory  0x00001000  completed"), std::string::npos)
-        << errors;
+    EXPECT_NE(errors.find("0x31 Write Memory  0x00001000  completed"), std::string::npos) << errors;
 
     std::ifstream dump(dumpPath, std::ios::binary);
     const Bytes memory{std::istreambuf_iterator<char>(dump), std::istreambuf_iterator<char>()};

@@ -1,6 +1,7 @@
 // The faults the emulated device can be told to commit.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 
 #include "session_fixture.h"
@@ -84,12 +85,22 @@ TEST_P(PhaseFaultTest, StrikesOnlyTheChosenFrameOfTheChosenCommand) {
     EXPECT_EQ(commands[1].address.has_value(), phase != FaultPhase::Command);
 }
 
+std::string FaultName(
+    const ::testing::TestParamInfo<std::tuple<std::uint8_t, FaultPhase, FaultAction>>& info) {
+    const char* phases[] = {"Command", "Address", "Data"};
+    const char* actions[] = {"Nack", "Silence", "Garbage"};
+    return std::string(std::get<0>(info.param) == bootsim::CmdWriteMemory ? "Write" : "Read") +
+           phases[static_cast<int>(std::get<1>(info.param))] +
+           actions[static_cast<int>(std::get<2>(info.param))];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryFrameAndAnswer, PhaseFaultTest,
     ::testing::Combine(
         ::testing::Values(bootsim::CmdWriteMemory, bootsim::CmdReadMemory),
         ::testing::Values(FaultPhase::Command, FaultPhase::Address, FaultPhase::Data),
-        ::testing::Values(FaultAction::Nack, FaultAction::Silence, FaultAction::Garbage)));
+        ::testing::Values(FaultAction::Nack, FaultAction::Silence, FaultAction::Garbage)),
+    FaultName);
 
 using ReadAnswerFaultTest = Session;
 

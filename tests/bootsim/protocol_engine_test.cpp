@@ -92,17 +92,6 @@ TEST_F(EngineTest, GapLongerThanTheFrameTimeoutEndsTheFrameEvenWithoutACheck) {
     EXPECT_EQ(commands[1].outcome, Outcome::Completed);
 }
 
-TEST_F(EngineTest, GapOfExactlyTheFrameTimeoutStillContinuesTheFrame) {
-    Options options;
-    options.frameTimeout = 100ms;
-    Make(options);
-    Feed({0x7F}, T0);
-    Feed({0x11, 0xEE}, T0);
-    engine_->CheckStall(T0 + 1ms + 100ms);
-    EXPECT_EQ(Values(Feed({0x00, 0x00, 0x90, 0x00, 0x90}, T0 + 1ms + 100ms)), Bytes{AckByte});
-    EXPECT_TRUE(journal_.Commands().empty());
-}
-
 TEST_F(EngineTest, CheckStallRecordsTheAbandonedCommandWithItsAddress) {
     Options options;
     options.frameTimeout = 100ms;
@@ -116,18 +105,6 @@ TEST_F(EngineTest, CheckStallRecordsTheAbandonedCommandWithItsAddress) {
               (std::vector<CommandRecord>{{0x31, 0x9000, Outcome::Incomplete}}));
     EXPECT_FALSE(engine_->StallDeadline());
     EXPECT_EQ(Values(Feed({0x00, 0xFF}, T0 + 1s)).size(), 15u);
-}
-
-TEST_F(EngineTest, FinishRecordsOnlyACommandInProgress) {
-    Make();
-    Feed({0x7F, 0x01, 0xFE}, T0);
-    engine_->Finish();
-    EXPECT_EQ(journal_.Commands().size(), 1u);
-    Feed({0x31}, T0 + 1s);
-    engine_->Finish();
-    const auto commands = journal_.Commands();
-    ASSERT_EQ(commands.size(), 2u);
-    EXPECT_EQ(commands[1], (CommandRecord{0x31, std::nullopt, Outcome::Incomplete}));
 }
 
 TEST_F(EngineTest, ProbesTheLineOncePerRequestNotPerByte) {

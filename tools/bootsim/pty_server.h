@@ -5,6 +5,10 @@
 // The host may close and reopen the slave any number of times; the device
 // keeps its state (synchronised, memory) across, as a real one behind a
 // plugged-in bridge does. The pty's line settings are left to the host.
+//
+// A host that marks the slave exclusive (TIOCEXCL) has to clear the mark
+// (TIOCNXCL) before it closes: the master keeps the slave's tty, and with it
+// the mark, alive, so an unprivileged reopen would fail with EBUSY.
 #pragma once
 
 #include <atomic>
