@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev   # the window
   libudev-dev                                 # device arrival and removal
   libgtest-dev libgmock-dev                   # tests
-  fonts-dejavu-core                           # the tick and cross glyphs
+  fonts-dejavu-core fonts-liberation2         # the tick and cross glyphs; the texts
   xvfb xauth                                  # running the window without a desktop
 )
 

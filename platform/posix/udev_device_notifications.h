@@ -12,10 +12,8 @@ struct udev_monitor;
 
 namespace platform::posix {
 
-class UdevDeviceNotifications : public platform::DeviceNotifications {
+class UdevDeviceNotifications : public platform::PolledDeviceNotifications {
   public:
-    using Deliver = std::function<void(std::uint32_t eventCode, const void* record)>;
-
     UdevDeviceNotifications() = default;
     ~UdevDeviceNotifications() override;
     UdevDeviceNotifications(const UdevDeviceNotifications&) = delete;
@@ -28,13 +26,13 @@ class UdevDeviceNotifications : public platform::DeviceNotifications {
     bool RegisterDeviceNotification() override;
 
     // The monitor's socket, to watch for readability; -1 while not registered.
-    int Descriptor() const;
+    int Descriptor() const override;
 
     // Reads the events waiting on the socket without ever waiting for one, and
     // hands each arrival or removal of a USB serial interface to `deliver` as a
     // notice record that lives for the duration of the call. Meant for the
     // user-interface thread whenever Descriptor() is readable.
-    void Dispatch(const Deliver& deliver);
+    void Dispatch(const Deliver& deliver) override;
 
   private:
     void Release();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/posix/posix_serial.h"
+#include "platform/posix/udev_device_notifications.h"
 #include "platform/posix/sysfs_ports_registry.h"
 #include "ui/qt/display_check.h"
 #include "ui/qt/run_updater.h"
@@ -26,7 +27,8 @@ int main(int argc, char** argv) {
 
     platform::posix::PosixSerial serial("/dev");
     platform::posix::SysfsPortsRegistry registry("/sys", "/dev");
-    // TODO: pass the udev device notifications once they are wired to the
-    // window's device-change handler; until then "Соединение" finds the port.
-    return ui::RunUpdater(application, serial, registry, nullptr);
+    // Plugging the programmer in connects by itself where udev is running;
+    // without it the window registers nothing and "Соединение" finds the port.
+    platform::posix::UdevDeviceNotifications notifications;
+    return ui::RunUpdater(application, serial, registry, &notifications);
 }

@@ -34,6 +34,10 @@ MainWindow::MainWindow(platform::SerialApi& serial, platform::PortsRegistry& reg
     idle_ = std::make_unique<IdleHook>([this] { logic_->ApplicationEvents1Idle(); });
 
     logic_->FormCreate();
+    // The creation handler has registered for notices by now; a source that
+    // posts nothing to the window is watched here instead.
+    if (auto* polled = dynamic_cast<platform::PolledDeviceNotifications*>(notifications))
+        notices_ = std::make_unique<DeviceNoticeWatcher>(*polled, *logic_);
 }
 
 MainWindow::~MainWindow() = default;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/Update_Main.h"
+#include "ui/qt/device_notice_watcher.h"
 #include "ui/qt/idle_hook.h"
 #include "ui/qt/qt_view.h"
 
@@ -26,6 +27,7 @@ class MainWindow final : public QWidget {
 
     app::TForm1& Logic() { return *logic_; }
     QtView& View() { return *view_; }
+    bool WatchesDeviceNotices() const { return notices_ && notices_->IsWatching(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +41,7 @@ class MainWindow final : public QWidget {
     std::unique_ptr<QtView> view_;
     std::unique_ptr<app::TForm1> logic_;
     std::unique_ptr<IdleHook> idle_;
+    std::unique_ptr<DeviceNoticeWatcher> notices_;
     // PageControl1's place in the window as laid out, and its distances to
     // the right and bottom edges, which it keeps when the window is resized.
     QRect pageArea_;
