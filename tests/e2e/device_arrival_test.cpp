@@ -1,0 +1,100 @@
+// Plugging the programmer in and pulling it out while the window runs.
+#include "fakes/interface_record.h"
+#include "link/device_events.h"
+#include "programmer_fixture.h"
+
+namespace e2e {
+namespace {
+
+class DeviceArrival : public ProgrammerTest {
+  protected:
+    void Notify(std::uint32_t code) {
+        const auto record = fakes::MakeInterfaceRecord(fakes::ProgrammerPath);
+        window->Logic().WMDeviceChange(code, record.data());
+    }
+};
+
+TEST_F(DeviceArrival, PluggingInOnTheWelcomePageConnectsAndShowsTheConnectionPage) {
+    OpenWindow();
+    ASSERT_EQ(Page(), app::Control::TabSheet1);
+    auto& device = PlugIn();
+    Notify(devlink::DBT_DEVICEARRIVAL);
+    EXPECT_EQ(Page(), app::Control::TabSheet1);  // the notice itself only records
+
+    IdleFor(50);
+
+    EXPECT_EQ(Page(), app::Control::TabSheet3);
+    EXPECT_TRUE(State().Connected);
+    EXPECT_TRUE(Shown("lbConnected"));
+    EXPECT_TRUE(Shown("txtConnOK"));
+    EXPECT_FALSE(Shown("lbNotConnected"));
+    EXPECT_FALSE(Shown("txtConnFail"));
+    EXPECT_TRUE(Enabled("btnNEXT"));
+    EXPECT_FALSE(Enabled("btnConnect"));
+    EXPECT_TRUE(Shown("btnBACK"));
+    EXPECT_EQ(device.Records().ReceivedValues(), (std::vector<std::uint8_t>{0x7F, 0x00, 0xFF}));
+
+    // Далее goes straight on to the update.
+    Click("btnNEXT");
+    EXPECT_EQ(Page(), app::Control::TabSheet4);
+    EXPECT_EQ(State().Stage, app::StageDone);
+}
+
+TEST_F(DeviceArrival, PullingOutClosesThePortAtTheNextIdleAndLeavesThePageAlone) {
+    PlugIn();
+    OpenWindow();
+    Connect();
+    const std::size_t before = OpenDescriptors();
+
+    Unplug();
+    Notify(devlink::DBT_DEVICEREMOVECOMPLETE);
+    IdleFor(20);
+
+    EXPECT_FALSE(State().PortOpen);
+    EXPECT_FALSE(State().Connected);
+    EXPECT_EQ(OpenDescriptors(), before - 1);
+    // Until the next button press the page still says connected.
+    EXPECT_TRUE(Shown("lbConnected"));
+    EXPECT_TRUE(Enabled("btnNEXT"));
+    Click("btnNEXT");
+    EXPECT_EQ(Page(), app::Control::TabSheet3);
+    EXPECT_FALSE(Enabled("btnNEXT"));
+    EXPECT_TRUE(Enabled("btnConnect"));
+}
+
+TEST_F(DeviceArrival, ARemovalDuringAnUpdateWaitsUntilTheUpdateHasReturned) {
+    auto& device = PlugIn();
+    OpenWindow();
+    Connect();
+    bool noticed = false;
+    QObject::connect(Find<QProgressBar>("BarVerify"), &QProgressBar::valueChanged, window.get(),
+                     [&](int value) {
+                         if (value != 50 || noticed)
+                             return;
+                         noticed = true;
+                         Notify(devlink::DBT_DEVICEREMOVECOMPLETE);
+                     });
+    RunUpdate(true);
+
+    ASSERT_TRUE(noticed);
+    // The device stayed, so the update went through; the port is closed only
+    // once the window is back in its event loop.
+    EXPECT_EQ(State().Stage, app::StageDone);
+    EXPECT_TRUE(State().PortOpen);
+    EXPECT_EQ(State().DeviceEvent, devlink::DeviceEventRemoved);
+    IdleFor(20);
+    EXPECT_FALSE(State().PortOpen);
+    EXPECT_EQ(State().PortHandle, platform::InvalidHandle);
+    EXPECT_EQ(device.Records().Commands().size(), 1 + 2 * 441u);
+}
+
+TEST_F(DeviceArrival, AProgrammerAlreadyPluggedInAtStartDoesNothingByItself) {
+    auto& device = PlugIn();
+    OpenWindow();
+    IdleFor(30);
+    EXPECT_EQ(Page(), app::Control::TabSheet1);
+    EXPECT_TRUE(device.Records().Received().empty());
+}
+
+}  // namespace
+}  // namespace e2e

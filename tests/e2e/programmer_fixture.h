@@ -1,0 +1,107 @@
+// The updater's real window on the real Linux layer, with the emulated
+// programmer plugged in as a CP210x behind a prepared sysfs tree.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QProgressBar>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/update_stage.h"
+#include "image/image_store.h"
+#include "platform/posix/posix_serial.h"
+#include "platform/posix/sysfs_ports_registry.h"
+#include "tests/support/fake_sysfs.h"
+#include "tools/bootsim/pty_server.h"
+#include "ui/qt/main_window.h"
+
+namespace e2e {
+
+using bootsim::Outcome;
+
+// Open descriptors of this process: the port must not leak one.
+inline std::size_t OpenDescriptors() {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                      std::filesystem::directory_iterator{}));
+}
+
+class ProgrammerTest : public ::testing::Test {
+  protected:
+    // Plugs a programmer in as ttyUSB0 (COM33), bound to the cp210x driver.
+    bootsim::PtyServer& PlugIn(const bootsim::Options& options = {},
+                               const std::string& node = "ttyUSB0",
+                               const std::string& driver = "cp210x") {
+        devices.push_back(std::make_unique<bootsim::PtyServer>(options));
+        tree.AddTty(node, driver, devices.back()->SlavePath());
+        return *devices.back();
+    }
+    void Unplug(const std::string& node = "ttyUSB0") { tree.Remove(node); }
+
+    void OpenWindow() {
+        window = std::make_unique<ui::MainWindow>(serial, registry, nullptr);
+        window->show();
+    }
+
+    template <typename Kind = QWidget>
+    Kind* Find(const char* name) {
+        auto* widget = window->findChild<Kind*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
+    bool Shown(const char* name) { return !Find(name)->isHidden(); }
+    bool Enabled(const char* name) { return Find(name)->isEnabled(); }
+    int Bar(const char* name) { return Find<QProgressBar>(name)->value(); }
+    app::Control Page() { return window->View().ActivePage(); }
+    const devlink::UpdaterState& State() { return window->Logic().State(); }
+
+    void GoToConnectionPage() {
+        Click("btnNEXT");
+        Click("btnNEXT");
+        ASSERT_EQ(Page(), app::Control::TabSheet3);
+    }
+    void Connect() {
+        GoToConnectionPage();
+        Click("btnConnect");
+        ASSERT_TRUE(State().Connected);
+    }
+    // Runs the update the way the user does: Далее on the connection page.
+    void RunUpdate(bool keepSettings) {
+        Find<QCheckBox>("cbKeepUser")->setChecked(keepSettings);
+        Click("btnNEXT");
+        ASSERT_EQ(Page(), app::Control::TabSheet4);
+    }
+    // Lets the event loop wait, so that the idle handler runs.
+    void IdleFor(int milliseconds) {
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    // The commands a device handled, with the code and address of each.
+    static std::vector<std::pair<std::uint8_t, std::uint32_t>> CodesAndAddresses(
+        const bootsim::PtyServer& device) {
+        std::vector<std::pair<std::uint8_t, std::uint32_t>> list;
+        for (const auto& c : device.Records().Commands())
+            list.emplace_back(c.code, c.address.value_or(0xFFFFFFFF));
+        return list;
+    }
+
+    testsupport::FakeSysfs tree;
+    platform::posix::PosixSerial serial{tree.DevRoot()};
+    platform::posix::SysfsPortsRegistry registry{tree.SysRoot(), tree.DevRoot()};
+    std::vector<std::unique_ptr<bootsim::PtyServer>> devices;
+    std::unique_ptr<ui::MainWindow> window;
+};
+
+}  // namespace e2e
