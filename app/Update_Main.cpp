@@ -13,6 +13,16 @@ constexpr std::uint16_t BlockSizeBytes = 128;
 constexpr Control Pages[] = {Control::TabSheet1, Control::TabSheet2, Control::TabSheet3,
                              Control::TabSheet4, Control::TabSheet5};
 
+// The connection page's indicators, and the update page's status controls,
+// in the order they are hidden.
+constexpr Control ConnectionIndicators[] = {Control::lbConnected, Control::lbNotConnected,
+                                            Control::txtConnOK, Control::txtConnFail};
+constexpr Control UpdateIndicators[] = {
+    Control::txtWriteOK,  Control::txtWriteFail, Control::lbWrite,  Control::lbWriteOn,
+    Control::lbWriteOK,   Control::lbWriteErr,   Control::lbVerify, Control::lbVerifyOK,
+    Control::lbVerifyOn,  Control::lbVerifyErr,  Control::BarWrite, Control::BarVerify,
+    Control::ListWriteOK, Control::ListWriteFail};
+
 constexpr const char* VersionLine = "версия: v1.0.60 T415";
 constexpr const char* DateLine = "дата: 25.02.2015";
 
@@ -41,11 +51,8 @@ void TForm1::FormCreate() {
     view_.ReplaceLine(Control::ListBoxVer, 5, VersionLine);
     view_.ReplaceLine(Control::ListBoxVer, 6, DateLine);
 
-    HideAll({Control::lbConnected, Control::lbNotConnected, Control::txtConnOK,
-             Control::txtConnFail, Control::txtWriteOK, Control::txtWriteFail, Control::lbWrite,
-             Control::lbWriteOn, Control::lbWriteOK, Control::lbWriteErr, Control::lbVerify,
-             Control::lbVerifyOK, Control::lbVerifyOn, Control::lbVerifyErr, Control::BarWrite,
-             Control::BarVerify, Control::ListWriteOK, Control::ListWriteFail});
+    HideAll(ConnectionIndicators);
+    HideAll(UpdateIndicators);
 
     view_.SetActivePage(Control::TabSheet1);
     view_.SetTabVisible(Control::TabSheet1, true);
@@ -97,18 +104,13 @@ void TForm1::btnNEXTClick() {
             break;
         case Control::TabSheet2:
             view_.SetActivePage(Control::TabSheet3);
-            HideAll({Control::lbConnected, Control::lbNotConnected, Control::txtConnOK,
-                     Control::txtConnFail});
+            HideAll(ConnectionIndicators);
             break;
         case Control::TabSheet3:
             if (!state_.Connected)
                 break;
             view_.SetActivePage(Control::TabSheet4);
-            HideAll({Control::txtWriteOK, Control::txtWriteFail, Control::lbWrite,
-                     Control::lbWriteOn, Control::lbWriteOK, Control::lbWriteErr, Control::lbVerify,
-                     Control::lbVerifyOK, Control::lbVerifyOn, Control::lbVerifyErr,
-                     Control::BarWrite, Control::BarVerify, Control::ListWriteOK,
-                     Control::ListWriteFail});
+            HideAll(UpdateIndicators);
             state_.Stage = StageStarted;
             UpdateButtons();
             RunUpdate();
@@ -136,8 +138,7 @@ void TForm1::btnBACKClick() {
             break;
         case Control::TabSheet4:
             view_.SetActivePage(Control::TabSheet3);
-            HideAll({Control::lbConnected, Control::lbNotConnected, Control::txtConnOK,
-                     Control::txtConnFail});
+            HideAll(ConnectionIndicators);
             state_.Connected = false;
             break;
         case Control::TabSheet5:
@@ -155,8 +156,7 @@ void TForm1::btnESCClick() {
 }
 
 void TForm1::btnConnectClick() {
-    HideAll(
-        {Control::lbConnected, Control::lbNotConnected, Control::txtConnOK, Control::txtConnFail});
+    HideAll(ConnectionIndicators);
 
     const std::string port = discovery_.FindProgrammerPort(devlink::PortsClassGuid);
     if (!port.empty()) {
@@ -217,7 +217,7 @@ void TForm1::ApplicationEvents1Idle() {
     }
 }
 
-void TForm1::HideAll(std::initializer_list<Control> controls) {
+void TForm1::HideAll(std::span<const Control> controls) {
     for (Control control : controls)
         view_.SetVisible(control, false);
 }

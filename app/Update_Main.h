@@ -5,7 +5,7 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
+#include <span>
 
 #include "app/view.h"
 #include "link/bootloader.h"
@@ -46,7 +46,7 @@ class TForm1 {
     void ShowWriteFailure();
     void ShowVerifyFailure();
     void SetProgress(Control bar);
-    void HideAll(std::initializer_list<Control> controls);
+    void HideAll(std::span<const Control> controls);
 
     View& view_;
     platform::DeviceNotifications* notifications_;
