@@ -18,12 +18,7 @@ TEST_F(Connection, FindsTheProgrammerByNameAndShowsTheTick) {
     EXPECT_EQ(State().BootloaderVersion, 0x11);
     EXPECT_EQ(State().CommandCount, 11);
     EXPECT_TRUE(State().PortList.empty());  // found by name: nothing probed
-    EXPECT_TRUE(Shown("lbConnected"));
-    EXPECT_TRUE(Shown("txtConnOK"));
-    EXPECT_FALSE(Shown("lbNotConnected"));
-    EXPECT_FALSE(Shown("txtConnFail"));
-    EXPECT_TRUE(Enabled("btnNEXT"));
-    EXPECT_FALSE(Enabled("btnConnect"));
+    ExpectConnectionShown(true);
 
     // One sync, then Get, at the first rate.
     const auto sent = device.Records().ReceivedValues();
@@ -103,12 +98,7 @@ TEST_F(Connection, AProgrammerFoundByNameThatDoesNotAnswerIsTheOnlyPortTried) {
     EXPECT_FALSE(State().PortOpen);
     EXPECT_EQ(programmer.Records().Received().size(), 5u);
     EXPECT_TRUE(other.Records().Received().empty());
-    EXPECT_TRUE(Shown("lbNotConnected"));
-    EXPECT_TRUE(Shown("txtConnFail"));
-    EXPECT_FALSE(Shown("lbConnected"));
-    EXPECT_FALSE(Shown("txtConnOK"));
-    EXPECT_TRUE(Enabled("btnConnect"));
-    EXPECT_FALSE(Enabled("btnNEXT"));
+    ExpectConnectionShown(false);
 }
 
 TEST_F(Connection, NoPortAtAllShowsTheCross) {

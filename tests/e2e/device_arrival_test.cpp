@@ -25,12 +25,7 @@ TEST_F(DeviceArrival, PluggingInOnTheWelcomePageConnectsAndShowsTheConnectionPag
 
     EXPECT_EQ(Page(), app::Control::TabSheet3);
     EXPECT_TRUE(State().Connected);
-    EXPECT_TRUE(Shown("lbConnected"));
-    EXPECT_TRUE(Shown("txtConnOK"));
-    EXPECT_FALSE(Shown("lbNotConnected"));
-    EXPECT_FALSE(Shown("txtConnFail"));
-    EXPECT_TRUE(Enabled("btnNEXT"));
-    EXPECT_FALSE(Enabled("btnConnect"));
+    ExpectConnectionShown(true);
     EXPECT_TRUE(Shown("btnBACK"));
     EXPECT_EQ(device.Records().ReceivedValues(), (std::vector<std::uint8_t>{0x7F, 0x00, 0xFF}));
 

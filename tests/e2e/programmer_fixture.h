@@ -75,6 +75,15 @@ class ProgrammerTest : public ::testing::Test {
         Click("btnConnect");
         ASSERT_TRUE(State().Connected);
     }
+    // The connection page as it shows a connection, or the failure of one.
+    void ExpectConnectionShown(bool connected) {
+        EXPECT_EQ(Shown("lbConnected"), connected);
+        EXPECT_EQ(Shown("txtConnOK"), connected);
+        EXPECT_EQ(Shown("lbNotConnected"), !connected);
+        EXPECT_EQ(Shown("txtConnFail"), !connected);
+        EXPECT_EQ(Enabled("btnNEXT"), connected);
+        EXPECT_EQ(Enabled("btnConnect"), !connected);
+    }
     // Runs the update the way the user does: Далее on the connection page.
     void RunUpdate(bool keepSettings) {
         Find<QCheckBox>("cbKeepUser")->setChecked(keepSettings);
