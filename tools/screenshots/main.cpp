@@ -54,17 +54,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create %s\n", argv[1]);
         return 1;
     }
-    std::set<std::string> wanted(argv + 2, argv + argc);
+    const std::set<std::string> wanted(argv + 2, argv + argc);
+    std::set<std::string> unknown = wanted;
 
     int failed = 0;
     for (const screenshots::Scene& scene : screenshots::AllScenes()) {
         if (!wanted.empty() && wanted.count(scene.name) == 0)
             continue;
-        wanted.erase(scene.name);
+        unknown.erase(scene.name);
         failed += RunScene(application, scene, folder);
     }
-    for (const std::string& unknown : wanted) {
-        std::fprintf(stderr, "no scene called %s\n", unknown.c_str());
+    for (const std::string& name : unknown) {
+        std::fprintf(stderr, "no scene called %s\n", name.c_str());
         ++failed;
     }
     return failed == 0 ? 0 : 1;
