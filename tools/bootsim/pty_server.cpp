@@ -141,7 +141,11 @@ void PtyServer::Serve() {
     std::deque<TimedByte> output;
     std::vector<std::uint8_t> buffer(4096);
     bool outputBlocked = false;
-    std::optional<Clock::time_point> masterHungUpAt;
+    // When the master last reported a hang-up; the epoch while it has not.
+    // (A plain time point: GCC 12 wrongly warns that an optional one may be
+    // read uninitialised.)
+    Clock::time_point masterHungUpAt{};
+    bool masterHungUp = false;
 
     for (;;) {
         auto now = Clock::now();
@@ -174,13 +178,13 @@ void PtyServer::Serve() {
         if (!output.empty() && !outputBlocked) {
             consider(output.front().at);
         }
-        if (masterHungUpAt) {
-            consider(*masterHungUpAt + HangUpRecheck);
+        if (masterHungUp) {
+            consider(masterHungUpAt + HangUpRecheck);
         }
 
-        const bool watchMaster = !masterHungUpAt || now >= *masterHungUpAt + HangUpRecheck;
+        const bool watchMaster = !masterHungUp || now >= masterHungUpAt + HangUpRecheck;
         if (watchMaster) {
-            masterHungUpAt.reset();
+            masterHungUp = false;
         }
         pollfd fds[2] = {
             {wakeRead_, POLLIN, 0},
@@ -216,9 +220,11 @@ void PtyServer::Serve() {
             }
             if (count < 0 && errno == EIO) {
                 masterHungUpAt = readAt;
+                masterHungUp = true;
             }
         } else if (events & (POLLHUP | POLLERR)) {
             masterHungUpAt = Clock::now();
+            masterHungUp = true;
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFont>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPalette>
 #include <QStringList>
@@ -158,6 +159,11 @@ void ApplyLayoutExtras(QWidget& root) {
         MakeStaticText(*list);
     for (QTabWidget* pages : root.findChildren<QTabWidget*>())
         MakeFlatTabRow(*pages);
+    // Labels paint their own background, as the window's labels always have:
+    // where two status labels share a place, the one above hides the one
+    // below ("ОШИБКА!!!" over the write row's "ОК") instead of mixing with it.
+    for (QLabel* label : root.findChildren<QLabel*>())
+        label->setAutoFillBackground(true);
 }
 
 }  // namespace ui

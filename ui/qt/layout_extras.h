@@ -20,7 +20,8 @@ void InstallFontSubstitutes();
 // - "tabWidth" and "tabHeight" (dynamic ints) on a page control: the size of
 //   its flat tabs, which the user is never offered: neither the tab row nor
 //   the page control's keys change its page;
-// and gives the window and its static-text lists the button-face background.
+// and gives the window, its labels and its static-text lists the button-face
+// background.
 void ApplyLayoutExtras(QWidget& root);
 
 }  // namespace ui
