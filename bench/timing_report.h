@@ -1,0 +1,40 @@
+// The figures both benchmarks print, in one layout, and their command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "bench/run_meter.h"
+
+namespace bench {
+
+// The rates the updater talks at, and the ratio of measured to wire time
+// that each should reach: at 9600 a byte lasts longer than a poll, so the
+// polls cost little; at 115200 the short acknowledgement waits each round up
+// to a whole poll.
+inline constexpr std::uint32_t FastBaud = 115200;
+inline constexpr std::uint32_t SlowBaud = 9600;
+double TargetRatio(std::uint32_t baud);
+
+// "--baud 115200" or "--baud 9600"; 115200 when not given. Prints a usage
+// line and returns nothing for anything else.
+std::optional<std::uint32_t> BaudFromCommandLine(int argc, char** argv, const char* program);
+
+struct TimingFigures {
+    std::uint32_t baud = FastBaud;
+    std::uint32_t writes = 0;  // block writes in the span
+    std::uint32_t reads = 0;   // block reads in the span
+    SpanFigures span;
+    double sleepPeriod = 0;  // seconds, measured
+    int sleepSamples = 0;
+};
+
+// Prints the processor count and the one-minute load average, since other
+// work on the machine stretches every poll.
+void PrintMachine();
+
+// Prints elapsed time, wire limit, ratio, CPU time, poll-model floor and the
+// target verdict. Returns whether the target was met.
+bool PrintTiming(const TimingFigures& figures);
+
+}  // namespace bench
