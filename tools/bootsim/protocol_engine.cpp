@@ -185,6 +185,20 @@ const PhaseFault* ProtocolEngine::FaultFor(FaultPhase phase) const {
     return nullptr;
 }
 
+void ProtocolEngine::Refuse(Clock::time_point at) {
+    Emit(NackByte, at);
+    EndCommand(Outcome::Nacked, at);
+}
+
+bool ProtocolEngine::StruckAt(FaultPhase phase, Clock::time_point at) {
+    const PhaseFault* fault = FaultFor(phase);
+    if (fault == nullptr)
+        return false;
+    Strike(fault->action, at);
+    EndCommand(Outcome::Faulted, at);
+    return true;
+}
+
 void ProtocolEngine::OnSync(Clock::time_point at) {
     if (!Hears(at)) {
         return;
@@ -209,8 +223,7 @@ void ProtocolEngine::OnCommandFrame(Clock::time_point at) {
     // Codes that are listed but not emulated (Go, the protection commands)
     // are refused rather than half-done.
     if (frame_[1] != (code ^ 0xFF) || !listed || !Emulated(code)) {
-        Emit(NackByte, at);
-        EndCommand(Outcome::Nacked, at);
+        Refuse(at);
         return;
     }
     if (code == CmdReadMemory) {
@@ -218,11 +231,8 @@ void ProtocolEngine::OnCommandFrame(Clock::time_point at) {
     } else if (code == CmdWriteMemory) {
         ++writeCommands_;
     }
-    if (const PhaseFault* fault = FaultFor(FaultPhase::Command)) {
-        Strike(fault->action, at);
-        EndCommand(Outcome::Faulted, at);
+    if (StruckAt(FaultPhase::Command, at))
         return;
-    }
     Emit(AckByte, at);
     frame_.clear();
     switch (code) {
@@ -266,23 +276,18 @@ void ProtocolEngine::OnAddressFrame(Clock::time_point at) {
         return;
     }
     if (XorOf(frame_, 0, 4) != frame_[4]) {
-        Emit(NackByte, at);
-        EndCommand(Outcome::Nacked, at);
+        Refuse(at);
         return;
     }
     address_ = (std::uint32_t{frame_[0]} << 24) | (std::uint32_t{frame_[1]} << 16) |
                (std::uint32_t{frame_[2]} << 8) | frame_[3];
     current_.address = address_;
     if (address_ >= MemorySize) {
-        Emit(NackByte, at);
-        EndCommand(Outcome::Nacked, at);
+        Refuse(at);
         return;
     }
-    if (const PhaseFault* fault = FaultFor(FaultPhase::Address)) {
-        Strike(fault->action, at);
-        EndCommand(Outcome::Faulted, at);
+    if (StruckAt(FaultPhase::Address, at))
         return;
-    }
     Emit(AckByte, at);
     frame_.clear();
     stage_ = current_.code == CmdReadMemory ? Stage::ReadCountFrame : Stage::WriteDataFrame;
@@ -295,15 +300,11 @@ void ProtocolEngine::OnReadCountFrame(Clock::time_point at) {
     }
     const std::uint32_t count = std::uint32_t{frame_[0]} + 1;
     if (frame_[1] != (frame_[0] ^ 0xFF) || !DeviceMemory::Holds(address_, count)) {
-        Emit(NackByte, at);
-        EndCommand(Outcome::Nacked, at);
+        Refuse(at);
         return;
     }
-    if (const PhaseFault* fault = FaultFor(FaultPhase::Data)) {
-        Strike(fault->action, at);
-        EndCommand(Outcome::Faulted, at);
+    if (StruckAt(FaultPhase::Data, at))
         return;
-    }
     std::vector<std::uint8_t> answer(count + 1);
     answer[0] = AckByte;
     memory_.Read(address_, std::span(answer).subspan(1));
@@ -333,15 +334,11 @@ void ProtocolEngine::OnWriteDataFrame(Clock::time_point at) {
     const std::size_t count = std::size_t{frame_[0]} + 1;
     const bool checksumRight = XorOf(frame_, 0, count + 1) == frame_[count + 1];
     if (!checksumRight || !DeviceMemory::Holds(address_, static_cast<std::uint32_t>(count))) {
-        Emit(NackByte, at);
-        EndCommand(Outcome::Nacked, at);
+        Refuse(at);
         return;
     }
-    if (const PhaseFault* fault = FaultFor(FaultPhase::Data)) {
-        Strike(fault->action, at);
-        EndCommand(Outcome::Faulted, at);
+    if (StruckAt(FaultPhase::Data, at))
         return;
-    }
     memory_.Write(address_, std::span(frame_).subspan(1, count));
     Emit(AckByte, at + options_.writeDelay);
     EndCommand(Outcome::Completed, at + options_.writeDelay);
@@ -379,8 +376,7 @@ void ProtocolEngine::OnEraseFrame(Clock::time_point at) {
     const bool pagesExist = std::all_of(frame_.begin() + 1, frame_.begin() + 1 + pages,
                                         [](std::uint8_t page) { return page < PageCount; });
     if (!checksumRight || !pagesExist) {
-        Emit(NackByte, at);
-        EndCommand(Outcome::Nacked, at);
+        Refuse(at);
         return;
     }
     for (std::size_t i = 1; i <= pages; ++i) {

@@ -69,6 +69,11 @@ class ProtocolEngine {
     void EndCommand(Outcome outcome, Clock::time_point at);
     void Strike(FaultAction action, Clock::time_point at);
     const PhaseFault* FaultFor(FaultPhase phase) const;
+    // A NACK, and the command is over.
+    void Refuse(Clock::time_point at);
+    // When a fault is set for this phase of the command, answers as it says
+    // and ends the command.
+    bool StruckAt(FaultPhase phase, Clock::time_point at);
 
     void OnSync(Clock::time_point at);
     void OnCommandFrame(Clock::time_point at);
