@@ -101,6 +101,20 @@ int Run(std::uint32_t baud) {
                 static_cast<unsigned long long>(polls),
                 static_cast<unsigned long long>(floor.polls),
                 polls ? slept / static_cast<double>(polls) * 1e3 : 0.0);
+    // The same floor with the poll length this run actually had, which the
+    // sleeps measured beforehand only estimate.
+    if (polls != 0) {
+        const double runPoll = slept / static_cast<double>(polls);
+        const bench::PollFloor runFloor =
+            bench::BlockPollFloor(FirmwareBlocks, FirmwareBlocks, baud, runPoll);
+        std::printf(
+            "run-poll floor:   %.4f (the same model with this run's own mean poll: %llu polls of "
+            "%.4f ms)\n",
+            runFloor.seconds /
+                bench::WireSeconds(std::uint64_t{2} * FirmwareBlocks * bench::BlockExchangeBytes,
+                                   baud),
+            static_cast<unsigned long long>(runFloor.polls), runPoll * 1e3);
+    }
     std::printf("outside sleeps:   %.3f s (writes, reads, drains, queue looks, compares)\n",
                 span.wallSeconds - slept);
 
