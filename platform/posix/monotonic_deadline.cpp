@@ -48,4 +48,11 @@ timespec AddMilliseconds(timespec start, std::uint32_t milliseconds) {
     return result;
 }
 
+timespec NextSleepEnd(timespec previousEnd, timespec now, std::uint32_t milliseconds) {
+    const timespec onBeat = AddMilliseconds(previousEnd, milliseconds);
+    const bool ahead =
+        onBeat.tv_sec > now.tv_sec || (onBeat.tv_sec == now.tv_sec && onBeat.tv_nsec > now.tv_nsec);
+    return ahead ? onBeat : AddMilliseconds(now, milliseconds);
+}
+
 }  // namespace platform::posix

@@ -46,4 +46,12 @@ class Deadline {
 // for an absolute clock_nanosleep on CLOCK_MONOTONIC.
 timespec AddMilliseconds(timespec start, std::uint32_t milliseconds);
 
+// When a sleep of `milliseconds` that follows one due to end at `previousEnd`
+// should end: right after it, keeping a steady beat, while that moment is
+// still ahead of `now`; otherwise `milliseconds` from `now`. So a run of short
+// sleeps with little work between them does not drift later by every
+// wake-up's delay, the way a system timer tick does not, and a sleep after a
+// longer pause is never cut short.
+timespec NextSleepEnd(timespec previousEnd, timespec now, std::uint32_t milliseconds);
+
 }  // namespace platform::posix

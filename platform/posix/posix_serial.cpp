@@ -246,7 +246,13 @@ bool PosixSerial::PurgeInput(PortHandle port) {
 void PosixSerial::Sleep(std::uint32_t milliseconds) {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const timespec until = AddMilliseconds(now, milliseconds);
+    // The waits for the device are counted in 1 ms sleeps. Each wake-up comes
+    // a little late (timer slack, a virtual machine's scheduling); measured
+    // from the previous sleep's due time rather than from the wake-up, a run
+    // of polls keeps a 1 ms beat, as a system timer tick does, instead of
+    // lengthening every poll by that delay.
+    const timespec until = NextSleepEnd(lastSleepEnd_, now, milliseconds);
+    lastSleepEnd_ = until;
     // An absolute deadline lets a signal interrupt the sleep any number of
     // times without the remainder drifting.
     while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {

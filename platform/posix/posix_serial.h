@@ -8,6 +8,8 @@
 // away are closed then.
 #pragma once
 
+#include <time.h>
+
 #include <map>
 #include <string>
 
@@ -55,6 +57,7 @@ class PosixSerial final : public SerialApi {
 
     std::string deviceRoot_;
     std::map<int, OpenPort> ports_;
+    timespec lastSleepEnd_{};
 };
 
 }  // namespace platform::posix

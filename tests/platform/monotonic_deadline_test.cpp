@@ -52,5 +52,26 @@ TEST(AddMilliseconds, CarriesIntoSecondsAndStaysNormalised) {
     EXPECT_EQ(most.tv_nsec, 795'000'000);
 }
 
+TEST(NextSleepEnd, KeepsTheBeatWhileItIsAheadAndNeverCutsALaterSleepShort) {
+    const auto at = [](long ms, long us) {
+        return timespec{ms / 1000, (ms % 1000) * 1'000'000 + us * 1'000};
+    };
+    const auto expectAt = [](timespec t, timespec want) {
+        EXPECT_EQ(t.tv_sec, want.tv_sec);
+        EXPECT_EQ(t.tv_nsec, want.tv_nsec);
+    };
+    // Woken 90 us late from a sleep due at 10 ms: the next 1 ms sleep still
+    // ends at 11 ms, not at 11.09 ms.
+    expectAt(NextSleepEnd(at(10, 0), at(10, 90), 1), at(11, 0));
+    // Across a second boundary.
+    expectAt(NextSleepEnd(at(999, 500), at(999, 900), 1), at(1000, 500));
+    // Work between the sleeps took past the beat: a full sleep from now.
+    expectAt(NextSleepEnd(at(10, 0), at(11, 0), 1), at(12, 0));
+    expectAt(NextSleepEnd(at(10, 0), at(25, 300), 1), at(26, 300));
+    // The first sleep of all, and a long one after short ones.
+    expectAt(NextSleepEnd(timespec{}, at(5000, 0), 1), at(5001, 0));
+    expectAt(NextSleepEnd(at(10, 0), at(10, 50), 100), at(110, 0));
+}
+
 }  // namespace
 }  // namespace platform::posix
