@@ -113,10 +113,9 @@ TEST_F(Connection, NoPortAtAllShowsTheCross) {
 TEST_F(Connection, AFailedIdentificationKeepsThePortUntilTheNextPress) {
     bootsim::Options old;
     old.version = 0x10;
-    PlugIn(old);
+    auto& device = PlugIn(old);
     OpenWindow();
     GoToConnectionPage();
-    const std::size_t before = OpenDescriptors();
     Click("btnConnect");
 
     EXPECT_FALSE(State().Connected);
@@ -124,7 +123,7 @@ TEST_F(Connection, AFailedIdentificationKeepsThePortUntilTheNextPress) {
     EXPECT_EQ(State().BootloaderVersion, 0x10);
     EXPECT_TRUE(Shown("lbNotConnected"));
     EXPECT_TRUE(Shown("txtConnFail"));
-    EXPECT_EQ(OpenDescriptors(), before + 1);
+    EXPECT_EQ(PortsOpenOn(device), 1);
 
     // The device is still synchronised, so a fresh sync byte only starts a
     // command frame and the next press cannot connect; it must still close
@@ -132,11 +131,11 @@ TEST_F(Connection, AFailedIdentificationKeepsThePortUntilTheNextPress) {
     Click("btnConnect");
     EXPECT_FALSE(State().Connected);
     EXPECT_FALSE(State().PortOpen);
-    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(PortsOpenOn(device), 0);
     EXPECT_TRUE(Shown("lbNotConnected"));
 
     window->close();
-    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(PortsOpenOn(device), 0);
 }
 
 }  // namespace

@@ -36,10 +36,10 @@ TEST_F(DeviceArrival, PluggingInOnTheWelcomePageConnectsAndShowsTheConnectionPag
 }
 
 TEST_F(DeviceArrival, PullingOutClosesThePortAtTheNextIdleAndLeavesThePageAlone) {
-    PlugIn();
+    auto& device = PlugIn();
     OpenWindow();
     Connect();
-    const std::size_t before = OpenDescriptors();
+    ASSERT_EQ(PortsOpenOn(device), 1);
 
     Unplug();
     Notify(devlink::DBT_DEVICEREMOVECOMPLETE);
@@ -47,7 +47,7 @@ TEST_F(DeviceArrival, PullingOutClosesThePortAtTheNextIdleAndLeavesThePageAlone)
 
     EXPECT_FALSE(State().PortOpen);
     EXPECT_FALSE(State().Connected);
-    EXPECT_EQ(OpenDescriptors(), before - 1);
+    EXPECT_EQ(PortsOpenOn(device), 0);
     // Until the next button press the page still says connected.
     EXPECT_TRUE(Shown("lbConnected"));
     EXPECT_TRUE(Enabled("btnNEXT"));

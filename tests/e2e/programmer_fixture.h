@@ -28,11 +28,17 @@ namespace e2e {
 
 using bootsim::Outcome;
 
-// Open descriptors of this process: the port must not leak one.
-inline std::size_t OpenDescriptors() {
-    return static_cast<std::size_t>(
-        std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                      std::filesystem::directory_iterator{}));
+// How many descriptors of this process are open on `node` (the emulated
+// programmer keeps one of its own on its pty). Counting only those keeps the
+// toolkit's own files, opened whenever it likes, out of the count.
+inline int DescriptorsOn(const std::string& node) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error) == node)
+            ++count;
+    }
+    return count;
 }
 
 class ProgrammerTest : public ::testing::Test {
@@ -46,6 +52,10 @@ class ProgrammerTest : public ::testing::Test {
         return *devices.back();
     }
     void Unplug(const std::string& node = "ttyUSB0") { tree.Remove(node); }
+    // Descriptors the updater holds on a plugged-in device's line.
+    int PortsOpenOn(const bootsim::PtyServer& device) {
+        return DescriptorsOn(device.SlavePath()) - 1;
+    }
 
     void OpenWindow() {
         window = std::make_unique<ui::MainWindow>(serial, registry, nullptr);

@@ -189,7 +189,7 @@ TEST_F(Update, AFailedSettingsBlockShowsTheErrorOverTheWriteRowsOk) {
 
 TEST_F(Update, CancelDuringTheWriteStageSendsNothingMoreAndEndsTheProgram) {
     auto& device = Ready();
-    const std::size_t portsBefore = OpenDescriptors();
+    ASSERT_EQ(PortsOpenOn(device), 1);
 
     // Отмена clicked while the update lets the window handle its messages.
     std::chrono::steady_clock::time_point closedAt{};
@@ -215,7 +215,7 @@ TEST_F(Update, CancelDuringTheWriteStageSendsNothingMoreAndEndsTheProgram) {
     EXPECT_FALSE(window->isVisible());
     ExpectWriteFailureDisplay();
     ExpectVerifyRowHidden();
-    EXPECT_EQ(OpenDescriptors(), portsBefore - 1);
+    EXPECT_EQ(PortsOpenOn(device), 0);
 
     const auto received = device.Records().Received();
     ASSERT_FALSE(received.empty());
