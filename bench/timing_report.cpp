@@ -1,6 +1,8 @@
 #include "bench/timing_report.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -32,6 +34,18 @@ std::optional<std::uint32_t> BaudFromCommandLine(int argc, char** argv, const ch
         return std::nullopt;
     }
     return baud;
+}
+
+int RunBenchmark(int argc, char** argv, const char* program, int (*run)(std::uint32_t baud)) {
+    const auto baud = BaudFromCommandLine(argc, argv, program);
+    if (!baud)
+        return 2;
+    try {
+        return run(*baud);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", program, e.what());
+        return EXIT_FAILURE;
+    }
 }
 
 void PrintMachine() {

@@ -20,6 +20,10 @@ double TargetRatio(std::uint32_t baud);
 // line and returns nothing for anything else.
 std::optional<std::uint32_t> BaudFromCommandLine(int argc, char** argv, const char* program);
 
+// A benchmark's main(): reads the rate from the command line, runs `run` at
+// it and turns an exception into a message and a failed exit.
+int RunBenchmark(int argc, char** argv, const char* program, int (*run)(std::uint32_t baud));
+
 struct TimingFigures {
     std::uint32_t baud = FastBaud;
     std::uint32_t writes = 0;  // block writes in the span

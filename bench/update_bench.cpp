@@ -114,13 +114,5 @@ int Run(std::uint32_t baud) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto baud = bench::BaudFromCommandLine(argc, argv, "kestrun-bench-update");
-    if (!baud)
-        return 2;
-    try {
-        return Run(*baud);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "kestrun-bench-update: %s\n", e.what());
-        return EXIT_FAILURE;
-    }
+    return bench::RunBenchmark(argc, argv, "kestrun-bench-update", Run);
 }
