@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "bench/paced_programmer.h"
 #include "bench/poll_counting_serial.h"
 #include "bench/run_meter.h"
 #include "bench/timing_report.h"
@@ -38,12 +39,9 @@ int Run(std::uint32_t baud) {
     bench::PrintMachine();
     image::BuildImage();
 
-    bootsim::Options options;
-    options.paceBaud = baud;
-    options.answerOnlyAt = baud;
-    bootsim::PtyServer sim(options);
-    testsupport::FakeSysfs tree;
-    tree.AddTty("ttyUSB0", "cp210x", sim.SlavePath());
+    bench::PacedProgrammer programmer(baud);
+    bootsim::PtyServer& sim = programmer.sim;
+    const testsupport::FakeSysfs& tree = programmer.tree;
 
     platform::posix::PosixSerial posix(tree.DevRoot());
     bench::PollCountingSerial serial(posix);

@@ -12,6 +12,7 @@
 
 #include "app/Update_Main.h"
 #include "app/update_stage.h"
+#include "bench/paced_programmer.h"
 #include "bench/run_meter.h"
 #include "bench/timing_report.h"
 #include "bench/wire_model.h"
@@ -50,12 +51,9 @@ bool DeviceHoldsImage(const bootsim::PtyServer& sim, std::uint32_t first, std::u
 int Run(std::uint32_t baud) {
     std::printf("kestrun-bench-update: the whole update at %u baud (settings written too)\n", baud);
     bench::PrintMachine();
-    bootsim::Options options;
-    options.paceBaud = baud;
-    options.answerOnlyAt = baud;
-    bootsim::PtyServer sim(options);
-    testsupport::FakeSysfs tree;
-    tree.AddTty("ttyUSB0", "cp210x", sim.SlavePath());
+    bench::PacedProgrammer programmer(baud);
+    bootsim::PtyServer& sim = programmer.sim;
+    const testsupport::FakeSysfs& tree = programmer.tree;
 
     platform::posix::PosixSerial serial(tree.DevRoot());
     platform::posix::SysfsPortsRegistry registry(tree.SysRoot(), tree.DevRoot());

@@ -1,0 +1,31 @@
+// The emulated programmer as a benchmark meets it: paced like the real wire
+// at one rate, answering only at that rate, plugged in as a CP210x ttyUSB0
+// (COM33) behind a prepared sysfs tree.
+#pragma once
+
+#include <cstdint>
+
+#include "tests/support/fake_sysfs.h"
+#include "tools/bootsim/pty_server.h"
+
+namespace bench {
+
+class PacedProgrammer {
+  public:
+    explicit PacedProgrammer(std::uint32_t baud) : sim(OptionsFor(baud)) {
+        tree.AddTty("ttyUSB0", "cp210x", sim.SlavePath());
+    }
+
+    bootsim::PtyServer sim;
+    testsupport::FakeSysfs tree;
+
+  private:
+    static bootsim::Options OptionsFor(std::uint32_t baud) {
+        bootsim::Options options;
+        options.paceBaud = baud;
+        options.answerOnlyAt = baud;
+        return options;
+    }
+};
+
+}  // namespace bench
