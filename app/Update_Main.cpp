@@ -68,7 +68,7 @@ void TForm1::FormCreate() {
     UpdateButtons();
     state_.DeviceEvent = devlink::DeviceEventNone;
     if (notifications_ != nullptr)
-        notifications_->RegisterDeviceNotification();
+        notifications_->RegisterDeviceNotificationA();
 }
 
 void TForm1::FormClose() {
@@ -158,7 +158,7 @@ void TForm1::btnESCClick() {
 void TForm1::btnConnectClick() {
     HideAll(ConnectionIndicators);
 
-    const std::string port = discovery_.FindProgrammerPort(devlink::PortsClassGuid);
+    const std::string port = discovery_.FindProgrammerPort(platform::PortsClassGuid);
     if (!port.empty()) {
         discovery_.ConnectOnPort(port);
     } else {
@@ -177,14 +177,14 @@ void TForm1::btnConnectClick() {
 }
 
 void TForm1::WMDeviceChange(std::uint32_t eventCode, const void* record) {
-    if (eventCode != devlink::DBT_DEVICEARRIVAL && eventCode != devlink::DBT_DEVICEREMOVECOMPLETE) {
+    if (eventCode != platform::DeviceArrival && eventCode != platform::DeviceRemoveComplete) {
         return;
     }
     const std::optional<std::string> path = devlink::InterfacePathOf(record);
     if (!path || !devlink::IsProgrammerInterface(*path))
         return;
-    state_.DeviceEvent = eventCode == devlink::DBT_DEVICEARRIVAL ? devlink::DeviceEventArrived
-                                                                 : devlink::DeviceEventRemoved;
+    state_.DeviceEvent = eventCode == platform::DeviceArrival ? devlink::DeviceEventArrived
+                                                              : devlink::DeviceEventRemoved;
 }
 
 void TForm1::ApplicationEvents1Idle() {
@@ -195,7 +195,7 @@ void TForm1::ApplicationEvents1Idle() {
 
     if (state_.DeviceEvent == devlink::DeviceEventArrived && !state_.PortOpen) {
         state_.DeviceEvent = devlink::DeviceEventNone;
-        const std::string port = discovery_.FindProgrammerPort(devlink::PortsClassGuid);
+        const std::string port = discovery_.FindProgrammerPort(platform::PortsClassGuid);
         if (!port.empty()) {
             discovery_.ConnectOnPort(port);
             if (state_.Connected)

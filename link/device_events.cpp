@@ -31,13 +31,14 @@ std::optional<std::string> InterfacePathOf(const void* record) {
     const std::uint32_t size = ReadU32(bytes);
     if (size < 12)
         return std::nullopt;
-    if (ReadU32(bytes + 4) != DBT_DEVTYP_DEVICEINTERFACE)
+    if (ReadU32(bytes + 4) != platform::DeviceTypeInterface)
         return std::nullopt;
-    if (size <= InterfaceRecordHeaderSize)
+    if (size <= platform::NoticeRecordHeaderSize)
         return std::string();
 
-    const std::uint32_t limit = std::min(size, InterfaceRecordSize) - InterfaceRecordHeaderSize;
-    const char* name = reinterpret_cast<const char*>(bytes + InterfaceRecordHeaderSize);
+    const std::uint32_t limit =
+        std::min(size, platform::NoticeRecordSize) - platform::NoticeRecordHeaderSize;
+    const char* name = reinterpret_cast<const char*>(bytes + platform::NoticeRecordHeaderSize);
     return std::string(name, strnlen(name, limit));
 }
 

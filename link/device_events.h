@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/device_notice_record.h"
+
 namespace devlink {
 
 enum DeviceEventCode : std::uint8_t {
@@ -13,18 +15,6 @@ enum DeviceEventCode : std::uint8_t {
     DeviceEventArrived = 1,
     DeviceEventRemoved = 2,
 };
-
-inline constexpr std::uint32_t WM_DEVICECHANGE = 0x0219;
-inline constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
-inline constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
-inline constexpr std::uint32_t DBT_DEVTYP_DEVICEINTERFACE = 5;
-
-// DEV_BROADCAST_DEVICEINTERFACE_A: a 28-byte header (size, device type,
-// reserved, class GUID) and a 256-character name area.
-inline constexpr std::uint32_t InterfaceRecordHeaderSize = 28;
-inline constexpr std::uint32_t InterfaceNameAreaSize = 256;
-inline constexpr std::uint32_t InterfaceRecordSize =
-    InterfaceRecordHeaderSize + InterfaceNameAreaSize;
 
 // The CP210x bridge's USB identity as it appears in an interface path.
 inline constexpr std::string_view ProgrammerIdentity = "VID_10C4&PID_EA60";

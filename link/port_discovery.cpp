@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "link/ascii_text.h"
+#include "platform/device_path.h"
 
 namespace devlink {
 
@@ -75,7 +76,7 @@ void PortDiscovery::ListComPorts() {
     state_.PortList.clear();
     for (int n = ProbeFirstPort; n <= ProbeLastPort; ++n) {
         std::string name = "COM" + std::to_string(n);
-        if (registry_.ProbePort("\\\\.\\" + name))
+        if (registry_.ProbePort(platform::DevicePath(name)))
             state_.PortList.push_back(std::move(name));
     }
 }

@@ -11,10 +11,6 @@
 
 namespace devlink {
 
-// GUID_DEVCLASS_PORTS, {4D36E978-E325-11CE-BFC1-08002BE10318}.
-inline constexpr platform::ClassGuid PortsClassGuid{
-    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
-
 inline constexpr std::uint16_t DeviceNameBufferSize = 257;
 inline constexpr int ProbeFirstPort = 1;
 inline constexpr int ProbeLastPort = 250;

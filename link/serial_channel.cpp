@@ -1,6 +1,7 @@
 #include "link/serial_channel.h"
 
 #include "link/protocol_buffers.h"
+#include "platform/device_path.h"
 
 namespace devlink {
 
@@ -11,7 +12,7 @@ bool SerialChannel::OpenPort(const std::string& portName, std::int32_t baudRate)
     if (shutDown_)
         return false;
 
-    state_.PortHandle = api_.CreateFile("\\\\.\\" + portName);
+    state_.PortHandle = api_.CreateFileA(platform::DevicePath(portName));
     if (state_.PortHandle == platform::InvalidHandle)
         return false;
 

@@ -12,7 +12,7 @@ class DeviceNotifications {
 
     // Subscribes the main window to arrivals and completed removals of device
     // interfaces of every class. False when the system offers none.
-    virtual bool RegisterDeviceNotification() = 0;
+    virtual bool RegisterDeviceNotificationA() = 0;
 };
 
 // Where the system does not post notices to the window itself (Linux), the

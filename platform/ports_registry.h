@@ -17,6 +17,11 @@ struct ClassGuid {
     friend bool operator==(const ClassGuid&, const ClassGuid&) = default;
 };
 
+// GUID_DEVCLASS_PORTS {4D36E978-E325-11CE-BFC1-08002BE10318}: serial and
+// parallel ports, the class whose devices carry a COM port name.
+inline constexpr ClassGuid PortsClassGuid{
+    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+
 // One present device of a class, with the two registry properties the search
 // reads. Either may be empty.
 struct DeviceNames {

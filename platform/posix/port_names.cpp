@@ -1,5 +1,7 @@
 #include "platform/posix/port_names.h"
 
+#include "platform/device_path.h"
+
 #include <array>
 
 namespace platform::posix {
@@ -39,10 +41,12 @@ std::optional<unsigned> ParseCanonicalDecimal(std::string_view digits) {
 }  // namespace
 
 std::optional<unsigned> PortNumberFromDevicePath(std::string_view path) {
-    constexpr std::string_view prefix = "\\\\.\\COM";
-    if (!path.starts_with(prefix))
+    if (!path.starts_with(DevicePathPrefix))
         return std::nullopt;
-    const auto number = ParseCanonicalDecimal(path.substr(prefix.size()));
+    path.remove_prefix(DevicePathPrefix.size());
+    if (!path.starts_with("COM"))
+        return std::nullopt;
+    const auto number = ParseCanonicalDecimal(path.substr(3));
     if (!number || *number == 0)
         return std::nullopt;
     return number;

@@ -55,7 +55,7 @@ PosixSerial::OpenPort* PosixSerial::Find(PortHandle port) {
     return it == ports_.end() ? nullptr : &it->second;
 }
 
-PortHandle PosixSerial::CreateFile(const std::string& path) {
+PortHandle PosixSerial::CreateFileA(const std::string& path) {
     const auto node = NodeNameForDevicePath(path);
     if (!node)
         return InvalidHandle;

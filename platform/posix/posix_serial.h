@@ -24,7 +24,7 @@ class PosixSerial final : public SerialApi {
     PosixSerial(const PosixSerial&) = delete;
     PosixSerial& operator=(const PosixSerial&) = delete;
 
-    PortHandle CreateFile(const std::string& path) override;
+    PortHandle CreateFileA(const std::string& path) override;
     // Linux sizes its own queues: accepted with no effect.
     bool SetupComm(PortHandle port, std::uint32_t inQueue, std::uint32_t outQueue) override;
     bool GetCommState(PortHandle port, LineSettings& settings) override;

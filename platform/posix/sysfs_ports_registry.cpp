@@ -20,7 +20,7 @@ SysfsPortsRegistry::SysfsPortsRegistry(std::string sysRoot, std::string deviceRo
 bool SysfsPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
                                         std::vector<DeviceNames>& devices) {
     devices.clear();
-    if (!(deviceClass == PortsClass))
+    if (!(deviceClass == PortsClassGuid))
         return true;
 
     std::error_code error;

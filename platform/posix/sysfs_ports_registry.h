@@ -9,7 +9,7 @@ namespace platform::posix {
 
 // GUID_DEVCLASS_PORTS, {4D36E978-E325-11CE-BFC1-08002BE10318}: the only class
 // for which this registry lists anything.
-inline constexpr ClassGuid PortsClass{
+inline constexpr ClassGuid PortsClassGuid{
     0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 
 class SysfsPortsRegistry final : public PortsRegistry {

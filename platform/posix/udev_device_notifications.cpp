@@ -51,7 +51,7 @@ UdevDeviceNotifications::~UdevDeviceNotifications() {
     Release();
 }
 
-bool UdevDeviceNotifications::RegisterDeviceNotification() {
+bool UdevDeviceNotifications::RegisterDeviceNotificationA() {
     if (monitor_ != nullptr)
         return true;
     udev_ = udev_new();

@@ -23,7 +23,7 @@ class UdevDeviceNotifications : public platform::PolledDeviceNotifications {
     // without a word, when the system has no udev or refuses the socket; the
     // user then connects with the button alone. Calling it again keeps the
     // monitor that is already open.
-    bool RegisterDeviceNotification() override;
+    bool RegisterDeviceNotificationA() override;
 
     // The monitor's socket, to watch for readability; -1 while not registered.
     int Descriptor() const override;

@@ -15,15 +15,15 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 
 NotificationRecord BuildNotificationRecord(std::string_view path) {
     path = path.substr(0, path.find('\0'));
-    const std::size_t length = std::min(path.size(), RecordNameAreaSize - 1);
+    const std::size_t length = std::min<std::size_t>(path.size(), NoticeRecordNameAreaSize - 1);
 
     NotificationRecord record;
     std::uint8_t* bytes = record.bytes.data();
-    PutU32(bytes, static_cast<std::uint32_t>(RecordHeaderSize + length + 1));
+    PutU32(bytes, static_cast<std::uint32_t>(NoticeRecordHeaderSize + length + 1));
     PutU32(bytes + 4, DeviceTypeInterface);
     PutU32(bytes + 8, 0);
     std::copy(UsbDeviceInterfaceGuid.begin(), UsbDeviceInterfaceGuid.end(), bytes + 12);
-    std::copy_n(path.begin(), length, bytes + RecordHeaderSize);
+    std::copy_n(path.begin(), length, bytes + NoticeRecordHeaderSize);
     // The rest of the name area, terminator included, is already zero.
     return record;
 }

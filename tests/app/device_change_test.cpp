@@ -6,9 +6,9 @@
 namespace apptest {
 namespace {
 
-using devlink::DBT_DEVICEARRIVAL;
-using devlink::DBT_DEVICEREMOVECOMPLETE;
 using fakes::MakeInterfaceRecord;
+using platform::DeviceArrival;
+using platform::DeviceRemoveComplete;
 
 class DeviceChange : public FormTest {
   protected:
@@ -24,19 +24,19 @@ class DeviceChange : public FormTest {
 };
 
 TEST_F(DeviceChange, NotificationsOnlyRecord) {
-    Notify(DBT_DEVICEARRIVAL);
+    Notify(platform::DeviceArrival);
     EXPECT_EQ(Event(), devlink::DeviceEventArrived);
-    Notify(DBT_DEVICEREMOVECOMPLETE);
+    Notify(platform::DeviceRemoveComplete);
     EXPECT_EQ(Event(), devlink::DeviceEventRemoved);
-    Notify(DBT_DEVICEARRIVAL, "\\\\?\\usb#vid_10c4&pid_ea60#0001#{x}");
+    Notify(platform::DeviceArrival, "\\\\?\\usb#vid_10c4&pid_ea60#0001#{x}");
     EXPECT_EQ(Event(), devlink::DeviceEventArrived);
     EXPECT_TRUE(api.opened.empty());
     EXPECT_EQ(view.ActivePage(), Control::TabSheet1);
 }
 
 TEST_F(DeviceChange, OtherDevicesTypesAndCodesChangeNothing) {
-    Notify(DBT_DEVICEARRIVAL, fakes::OtherDevicePath);
-    Notify(DBT_DEVICEARRIVAL, fakes::ProgrammerPath, 3);
+    Notify(platform::DeviceArrival, fakes::OtherDevicePath);
+    Notify(platform::DeviceArrival, fakes::ProgrammerPath, 3);
     Notify(0x8001);  // a removal query
     Notify(0x8003);  // a pending removal
     Notify(0x0007);
@@ -48,15 +48,15 @@ TEST_F(DeviceChange, OtherDevicesTypesAndCodesChangeNothing) {
 
 TEST_F(DeviceChange, MalformedRecordsAreIgnored) {
     const auto tooSmall = MakeInterfaceRecord(fakes::ProgrammerPath, 5, 8);
-    form.WMDeviceChange(DBT_DEVICEARRIVAL, tooSmall.data());
+    form.WMDeviceChange(platform::DeviceArrival, tooSmall.data());
     // The identity cut off by the record's own size does not match.
     const auto cut = MakeInterfaceRecord(fakes::ProgrammerPath, 5, 28 + 20);
-    form.WMDeviceChange(DBT_DEVICEARRIVAL, cut.data());
+    form.WMDeviceChange(platform::DeviceArrival, cut.data());
     EXPECT_EQ(Event(), devlink::DeviceEventNone);
     // The identity beyond the 256-character name area is not seen.
     const std::string longPath = std::string(256, 'x') + std::string(fakes::ProgrammerPath);
     const auto beyond = MakeInterfaceRecord(longPath, 5, 284);
-    form.WMDeviceChange(DBT_DEVICEARRIVAL, beyond.data());
+    form.WMDeviceChange(platform::DeviceArrival, beyond.data());
     EXPECT_EQ(Event(), devlink::DeviceEventNone);
 }
 
@@ -67,7 +67,7 @@ TEST_F(DeviceChange, IdleWithNothingPendingDoesNothing) {
 }
 
 TEST_F(DeviceChange, ArrivalWithNoNamedPortIsConsumedWithoutProbing) {
-    Notify(DBT_DEVICEARRIVAL);
+    Notify(platform::DeviceArrival);
     form.ApplicationEvents1Idle();
     EXPECT_EQ(Event(), devlink::DeviceEventNone);
     EXPECT_TRUE(registry.probed.empty());
@@ -77,7 +77,7 @@ TEST_F(DeviceChange, ArrivalWithNoNamedPortIsConsumedWithoutProbing) {
 
 TEST_F(DeviceChange, ArrivalWhosePortDoesNotAnswerShowsNothing) {
     OfferProgrammerByName();
-    Notify(DBT_DEVICEARRIVAL);
+    Notify(platform::DeviceArrival);
     form.ApplicationEvents1Idle();
     EXPECT_EQ(Event(), devlink::DeviceEventNone);
     EXPECT_EQ(api.opened.size(), 2u);  // 115200, then 9600
@@ -87,7 +87,7 @@ TEST_F(DeviceChange, ArrivalWhosePortDoesNotAnswerShowsNothing) {
         EXPECT_FALSE(view.Visible(c));
 
     // A later arrival searches again.
-    Notify(DBT_DEVICEARRIVAL);
+    Notify(platform::DeviceArrival);
     form.ApplicationEvents1Idle();
     EXPECT_EQ(api.opened.size(), 4u);
 }
@@ -95,8 +95,8 @@ TEST_F(DeviceChange, ArrivalWhosePortDoesNotAnswerShowsNothing) {
 TEST_F(DeviceChange, ArrivalWaitsWhileAPortIsOpen) {
     PretendConnected();
     OfferProgrammerByName();
-    Notify(DBT_DEVICEARRIVAL);
-    Notify(DBT_DEVICEARRIVAL);
+    Notify(platform::DeviceArrival);
+    Notify(platform::DeviceArrival);
     form.ApplicationEvents1Idle();
     EXPECT_EQ(Event(), devlink::DeviceEventArrived);
     EXPECT_EQ(api.opened.size(), 1u);  // only the pretend connection's own open
@@ -111,7 +111,7 @@ TEST_F(DeviceChange, RemovalClosesAnOpenPortAtTheNextIdleAndNothingElse) {
     view.SetVisible(Control::lbConnected, true);
     view.SetEnabled(Control::btnNEXT, true);
 
-    Notify(DBT_DEVICEREMOVECOMPLETE);
+    Notify(platform::DeviceRemoveComplete);
     EXPECT_TRUE(form.State().PortOpen);
     form.ApplicationEvents1Idle();
     EXPECT_FALSE(form.State().PortOpen);
@@ -130,7 +130,7 @@ TEST_F(DeviceChange, RemovalClosesAnOpenPortAtTheNextIdleAndNothingElse) {
 }
 
 TEST_F(DeviceChange, RemovalWithoutAnOpenPortWaitsForOne) {
-    Notify(DBT_DEVICEREMOVECOMPLETE);
+    Notify(platform::DeviceRemoveComplete);
     form.ApplicationEvents1Idle();
     EXPECT_EQ(Event(), devlink::DeviceEventRemoved);
     PretendConnected();
@@ -142,8 +142,8 @@ TEST_F(DeviceChange, RemovalWithoutAnOpenPortWaitsForOne) {
 TEST_F(DeviceChange, ArrivalFollowedByRemovalLeavesOnlyTheRemoval) {
     OfferProgrammerByName();
     PretendConnected();
-    Notify(DBT_DEVICEARRIVAL);
-    Notify(DBT_DEVICEREMOVECOMPLETE);
+    Notify(platform::DeviceArrival);
+    Notify(platform::DeviceRemoveComplete);
     form.ApplicationEvents1Idle();
     EXPECT_FALSE(form.State().PortOpen);
     EXPECT_EQ(Event(), devlink::DeviceEventNone);
@@ -157,7 +157,7 @@ TEST_F(DeviceChange, IdleNeverActsInsideAnUpdate) {
     view.onProcessMessages = [&](int) {
         // A removal notice dispatched while the update lets messages through,
         // and a toolkit that runs idle processing there all the same.
-        Notify(DBT_DEVICEREMOVECOMPLETE);
+        Notify(platform::DeviceRemoveComplete);
         form.ApplicationEvents1Idle();
         idleRan = true;
         EXPECT_TRUE(form.State().PortOpen);

@@ -16,7 +16,7 @@ using app::Control;
 class CountingNotifications : public platform::DeviceNotifications {
   public:
     int registrations = 0;
-    bool RegisterDeviceNotification() override {
+    bool RegisterDeviceNotificationA() override {
         ++registrations;
         return false;
     }
@@ -39,7 +39,7 @@ class FormTest : public ::testing::Test {
     // Opens the pretend port the way a successful connection leaves it.
     void PretendConnected() {
         auto& s = form.State();
-        s.PortHandle = api.CreateFile(api.presentPath);
+        s.PortHandle = api.CreateFileA(api.presentPath);
         s.PortOpen = true;
         s.Connected = true;
     }

@@ -18,7 +18,7 @@ TEST_F(DeviceArrival, PluggingInOnTheWelcomePageConnectsAndShowsTheConnectionPag
     OpenWindow();
     ASSERT_EQ(Page(), app::Control::TabSheet1);
     auto& device = PlugIn();
-    Notify(devlink::DBT_DEVICEARRIVAL);
+    Notify(platform::DeviceArrival);
     EXPECT_EQ(Page(), app::Control::TabSheet1);  // the notice itself only records
 
     IdleFor(50);
@@ -42,7 +42,7 @@ TEST_F(DeviceArrival, PullingOutClosesThePortAtTheNextIdleAndLeavesThePageAlone)
     ASSERT_EQ(PortsOpenOn(device), 1);
 
     Unplug();
-    Notify(devlink::DBT_DEVICEREMOVECOMPLETE);
+    Notify(platform::DeviceRemoveComplete);
     IdleFor(20);
 
     EXPECT_FALSE(State().PortOpen);
@@ -67,7 +67,7 @@ TEST_F(DeviceArrival, ARemovalDuringAnUpdateWaitsUntilTheUpdateHasReturned) {
                          if (value != 50 || noticed)
                              return;
                          noticed = true;
-                         Notify(devlink::DBT_DEVICEREMOVECOMPLETE);
+                         Notify(platform::DeviceRemoveComplete);
                      });
     RunUpdate(true);
 

@@ -16,7 +16,7 @@ namespace fakes {
 class CountingSerialApi : public platform::SerialApi {
   public:
     enum class Step {
-        CreateFile,
+        CreateFileA,
         SetupComm,
         GetCommState,
         SetCommState,
@@ -34,7 +34,7 @@ class CountingSerialApi : public platform::SerialApi {
     bool clearCommErrorFails = false;
 
     // What happened.
-    std::vector<std::string> opened;  // paths asked of CreateFile
+    std::vector<std::string> opened;  // paths asked of CreateFileA
     std::vector<std::uint8_t> written;
     std::vector<std::uint32_t> readSizes;
     int sleeps = 0;
@@ -49,9 +49,9 @@ class CountingSerialApi : public platform::SerialApi {
 
     static constexpr platform::PortHandle Handle = 7;
 
-    platform::PortHandle CreateFile(const std::string& path) override {
+    platform::PortHandle CreateFileA(const std::string& path) override {
         opened.push_back(path);
-        if (failAt == Step::CreateFile || path != presentPath)
+        if (failAt == Step::CreateFileA || path != presentPath)
             return platform::InvalidHandle;
         ++openHandles;
         open_ = true;

@@ -9,9 +9,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/device_notice_record.h"
+
 namespace fakes {
 
-inline constexpr std::size_t InterfaceRecordBytes = 28 + 256;
+inline constexpr std::size_t InterfaceRecordBytes = platform::NoticeRecordSize;
 using InterfaceRecord = std::array<unsigned char, InterfaceRecordBytes + 16>;
 
 inline constexpr std::string_view ProgrammerPath =
@@ -20,14 +22,17 @@ inline constexpr std::string_view OtherDevicePath =
     "\\\\?\\USB#VID_1546&PID_01A7#0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
 
 // `size` < 0 means the natural size: header, path and its NUL.
-inline InterfaceRecord MakeInterfaceRecord(std::string_view path, std::uint32_t deviceType = 5,
+inline InterfaceRecord MakeInterfaceRecord(std::string_view path,
+                                           std::uint32_t deviceType = platform::DeviceTypeInterface,
                                            std::int64_t size = -1) {
     InterfaceRecord r{};
-    const auto fullSize = size >= 0 ? static_cast<std::uint32_t>(size)
-                                    : static_cast<std::uint32_t>(28 + path.size() + 1);
+    const auto fullSize =
+        size >= 0 ? static_cast<std::uint32_t>(size)
+                  : static_cast<std::uint32_t>(platform::NoticeRecordHeaderSize + path.size() + 1);
     std::memcpy(r.data(), &fullSize, 4);
     std::memcpy(r.data() + 4, &deviceType, 4);
-    std::memcpy(r.data() + 28, path.data(), std::min<std::size_t>(path.size(), r.size() - 28));
+    std::memcpy(r.data() + platform::NoticeRecordHeaderSize, path.data(),
+                std::min<std::size_t>(path.size(), r.size() - platform::NoticeRecordHeaderSize));
     return r;
 }
 

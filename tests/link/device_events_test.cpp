@@ -25,11 +25,11 @@ TEST(InterfaceRecord, PathIsTakenFromByte28ToTheFirstNul) {
 
 TEST(InterfaceRecord, NeverReadsPastItsSizeOrTheNameArea) {
     // A name area with no NUL: at most 256 characters are taken.
-    auto full = MakeInterfaceRecord(std::string(300, 'A'), 5, devlink::InterfaceRecordSize + 16);
+    auto full = MakeInterfaceRecord(std::string(300, 'A'), 5, platform::NoticeRecordSize + 16);
     EXPECT_EQ(devlink::InterfacePathOf(full.data())->size(), 256u);
 
     // The size field cuts the path short of its NUL.
-    auto cut = MakeInterfaceRecord("ABCDEFGH", 5, devlink::InterfaceRecordHeaderSize + 4);
+    auto cut = MakeInterfaceRecord("ABCDEFGH", 5, platform::NoticeRecordHeaderSize + 4);
     EXPECT_EQ(devlink::InterfacePathOf(cut.data()), std::string("ABCD"));
 
     // A size smaller than the header leaves no path at all.

@@ -59,16 +59,16 @@ TEST_F(Discovery, FirstMatchingDeviceWins) {
     registry.devices = {{"USB Serial Port (COM3)", "USB Serial Port"},
                         {"", "Silicon Labs CP210x USB to UART Bridge (COM40)"},
                         {"Silicon Labs CP210x USB to UART Bridge (COM41)", ""}};
-    EXPECT_EQ(discovery.FindProgrammerPort(devlink::PortsClassGuid), "COM40");
+    EXPECT_EQ(discovery.FindProgrammerPort(platform::PortsClassGuid), "COM40");
 }
 
 TEST_F(Discovery, RefusedOrEmptyListFindsNothing) {
     registry.refuse = true;
     registry.devices = {{"Silicon Labs CP210x USB to UART Bridge (COM40)", ""}};
-    EXPECT_EQ(discovery.FindProgrammerPort(devlink::PortsClassGuid), "");
+    EXPECT_EQ(discovery.FindProgrammerPort(platform::PortsClassGuid), "");
     registry.refuse = false;
     registry.devices.clear();
-    EXPECT_EQ(discovery.FindProgrammerPort(devlink::PortsClassGuid), "");
+    EXPECT_EQ(discovery.FindProgrammerPort(platform::PortsClassGuid), "");
 }
 
 TEST_F(Discovery, ProbeCoversCom1To250InAscendingOrder) {

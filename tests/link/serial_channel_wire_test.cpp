@@ -34,7 +34,7 @@ OtherOpen OpenFromAnotherProcess(const std::string& devRoot) {
     const pid_t child = ::fork();
     if (child == 0) {
         platform::posix::PosixSerial other(devRoot);
-        const platform::PortHandle port = other.CreateFile(PortPath);
+        const platform::PortHandle port = other.CreateFileA(PortPath);
         const bool opened = port != platform::InvalidHandle;
         // Closing through the layer takes the exclusive mark off the tty
         // again; _exit would leave it behind on the still-living pty.

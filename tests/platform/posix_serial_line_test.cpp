@@ -20,7 +20,7 @@ class PosixSerialLine : public SerialPortTest {
 
 TEST_F(PosixSerialLine, RateAndRawModeReadBackOnBothEndsWithFlowControlAsFound) {
     for (const bool rtsCts : {true, false}) {
-        const PortHandle port = serial.CreateFile(PortPath);
+        const PortHandle port = serial.CreateFileA(PortPath);
         termios preset = Line(port);
         preset.c_cflag = (preset.c_cflag | CSTOPB) & ~CRTSCTS;
         preset.c_cflag |= rtsCts ? CRTSCTS : 0;
@@ -62,7 +62,7 @@ TEST_F(PosixSerialLine, UnsupportedSettingsFailAndChangeNothing) {
 }
 
 TEST_F(PosixSerialLine, AFreshTtyWithXonXoffStillCarriesEveryByteBothWays) {
-    const PortHandle probe = serial.CreateFile(PortPath);
+    const PortHandle probe = serial.CreateFileA(PortPath);
     ASSERT_NE(Line(probe).c_iflag & IXON, 0u) << "premise: a new pty starts with XON/XOFF on";
     ASSERT_TRUE(serial.CloseHandle(probe));
 

@@ -30,7 +30,7 @@ class PosixSerialOpen : public SerialPortTest {
 
 TEST_F(PosixSerialOpen, OpensThePortBehindItsNameAndClosesItOnce) {
     const int before = OpenDescriptorCount();
-    const PortHandle port = serial.CreateFile(PortPath);
+    const PortHandle port = serial.CreateFileA(PortPath);
     ASSERT_NE(port, InvalidHandle);
     EXPECT_EQ(OpenDescriptorCount(), before + 1);
     EXPECT_EQ(ExclusiveFlag(), 1);
@@ -52,18 +52,18 @@ TEST_F(PosixSerialOpen, NamesWithoutAnOpenableTtyLeaveNothingOpen) {
     const int before = OpenDescriptorCount();
     for (const char* path : {R"(\\.\COM34)", R"(\\.\COM35)", R"(\\.\COM36)", R"(\\.\COM37)",
                              R"(\\.\COM97)", R"(\\.\COM033)", "COM33"}) {
-        EXPECT_EQ(serial.CreateFile(path), InvalidHandle) << path;
+        EXPECT_EQ(serial.CreateFileA(path), InvalidHandle) << path;
     }
     EXPECT_EQ(OpenDescriptorCount(), before);
 }
 
 TEST_F(PosixSerialOpen, APortInUseIsRefusedAndLeftAsItWas) {
-    const PortHandle first = serial.CreateFile(PortPath);
+    const PortHandle first = serial.CreateFileA(PortPath);
     ASSERT_NE(first, InvalidHandle);
     platform::posix::PosixSerial otherProgram(tree.DevRoot());
     const int before = OpenDescriptorCount();
-    EXPECT_EQ(serial.CreateFile(PortPath), InvalidHandle);
-    EXPECT_EQ(otherProgram.CreateFile(PortPath), InvalidHandle);
+    EXPECT_EQ(serial.CreateFileA(PortPath), InvalidHandle);
+    EXPECT_EQ(otherProgram.CreateFileA(PortPath), InvalidHandle);
     EXPECT_EQ(OpenDescriptorCount(), before);
     ASSERT_TRUE(serial.CloseHandle(first));
 
@@ -71,17 +71,17 @@ TEST_F(PosixSerialOpen, APortInUseIsRefusedAndLeftAsItWas) {
     // that program's tty is not made exclusive by the failed attempt.
     const int holder = OpenSlave();
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(otherProgram.CreateFile(PortPath), InvalidHandle);
+    EXPECT_EQ(otherProgram.CreateFileA(PortPath), InvalidHandle);
     EXPECT_EQ(ExclusiveFlag(), 0);
     ::close(holder);
-    EXPECT_NE(otherProgram.CreateFile(PortPath), InvalidHandle) << "the claim ends with the close";
+    EXPECT_NE(otherProgram.CreateFileA(PortPath), InvalidHandle) << "the claim ends with the close";
 }
 
 TEST_F(PosixSerialOpen, PortsStillOpenAreClosedWithTheObject) {
     const int before = OpenDescriptorCount();
     {
         platform::posix::PosixSerial shortLived(tree.DevRoot());
-        ASSERT_NE(shortLived.CreateFile(PortPath), InvalidHandle);
+        ASSERT_NE(shortLived.CreateFileA(PortPath), InvalidHandle);
     }
     EXPECT_EQ(OpenDescriptorCount(), before);
     EXPECT_EQ(ExclusiveFlag(), 0);

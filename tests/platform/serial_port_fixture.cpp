@@ -60,7 +60,7 @@ int OpenDescriptorCount() {
 
 platform::PortHandle SerialPortTest::OpenConfigured(std::uint32_t rate,
                                                     const platform::CommTimeouts& timeouts) {
-    const platform::PortHandle port = serial.CreateFile(PortPath);
+    const platform::PortHandle port = serial.CreateFileA(PortPath);
     platform::LineSettings line;
     if (port == platform::InvalidHandle || !serial.GetCommState(port, line))
         throw std::runtime_error("COM33 did not open");

@@ -10,14 +10,14 @@ namespace platformtest {
 namespace {
 
 using platform::DeviceNames;
-using platform::posix::PortsClass;
+using platform::PortsClassGuid;
 using platform::posix::SysfsPortsRegistry;
 
 class SysfsRegistry : public testing::Test {
   protected:
     std::vector<std::string> FriendlyNames() {
         std::vector<DeviceNames> devices{{"stale", "stale"}};
-        EXPECT_TRUE(registry.PresentDevices(PortsClass, devices));
+        EXPECT_TRUE(registry.PresentDevices(PortsClassGuid, devices));
         std::vector<std::string> names;
         for (const DeviceNames& device : devices)
             names.push_back(device.FriendlyName);
@@ -51,13 +51,13 @@ TEST_F(SysfsRegistry, ListsThePortsWithHardwareBehindThemInPortOrder) {
 
     std::vector<DeviceNames> devices;
     tree.AddTty("ttyUSB4", "cp210x");
-    ASSERT_TRUE(registry.PresentDevices(PortsClass, devices));
+    ASSERT_TRUE(registry.PresentDevices(PortsClassGuid, devices));
     EXPECT_EQ(devices[3].Description, "Silicon Labs CP210x USB to UART Bridge");
 }
 
 TEST_F(SysfsRegistry, OtherClassesListNothingAndAMissingClassFolderFails) {
     tree.AddTty("ttyUSB0", "cp210x");
-    platform::ClassGuid other = PortsClass;
+    platform::ClassGuid other = PortsClassGuid;
     other.Data4[7] ^= 1;
     std::vector<DeviceNames> devices{{"stale", "stale"}};
     EXPECT_TRUE(registry.PresentDevices(other, devices));
@@ -65,7 +65,7 @@ TEST_F(SysfsRegistry, OtherClassesListNothingAndAMissingClassFolderFails) {
 
     SysfsPortsRegistry nowhere(tree.Root() + "/missing", tree.DevRoot());
     devices = {{"stale", "stale"}};
-    EXPECT_FALSE(nowhere.PresentDevices(PortsClass, devices));
+    EXPECT_FALSE(nowhere.PresentDevices(PortsClassGuid, devices));
     EXPECT_TRUE(devices.empty());
 }
 
@@ -88,7 +88,7 @@ TEST_F(SysfsRegistry, ProbeFindsExactlyTheNodesThatOpenAndKeepsNoneOpen) {
     // The probe does not claim the port; a claimed port keeps other users'
     // probes out, though root passes the exclusive flag.
     platform::posix::PosixSerial serial(tree.DevRoot());
-    const platform::PortHandle port = serial.CreateFile(R"(\\.\COM33)");
+    const platform::PortHandle port = serial.CreateFileA(R"(\\.\COM33)");
     EXPECT_NE(port, platform::InvalidHandle);
     EXPECT_EQ(registry.ProbePort(R"(\\.\COM33)"), ::geteuid() == 0);
 }

@@ -18,8 +18,8 @@
 
 namespace {
 
-using platform::posix::DeviceArrival;
-using platform::posix::DeviceRemoveComplete;
+using platform::DeviceArrival;
+using platform::DeviceRemoveComplete;
 using platform::posix::UdevDeviceNotifications;
 using platform::posix::UdevProperties;
 
@@ -45,12 +45,12 @@ TEST(UdevDeviceNotifications, RegistersANonBlockingMonitorWhereUdevIsAvailable) 
     UdevDeviceNotifications notifications;
     EXPECT_EQ(notifications.Descriptor(), -1);
     EXPECT_TRUE(DispatchAll(notifications).empty());
-    if (!notifications.RegisterDeviceNotification())
+    if (!notifications.RegisterDeviceNotificationA())
         GTEST_SKIP() << "no udev monitor can be created here (no netlink access)";
     const int fd = notifications.Descriptor();
     ASSERT_GE(fd, 0);
     EXPECT_NE(fcntl(fd, F_GETFL) & O_NONBLOCK, 0) << "a read must never wait on the UI thread";
-    EXPECT_TRUE(notifications.RegisterDeviceNotification());
+    EXPECT_TRUE(notifications.RegisterDeviceNotificationA());
     EXPECT_EQ(notifications.Descriptor(), fd) << "a second registration keeps the first monitor";
     // Nothing is pending on a machine where no tty comes or goes; the call
     // must come straight back rather than wait for one.
@@ -188,7 +188,7 @@ class UdevInjectedEvents : public ::testing::Test {
     void SetUp() override {
         if (!netns_.Entered())
             GTEST_SKIP() << "cannot enter a private network namespace (needs CAP_SYS_ADMIN)";
-        if (!notifications_.RegisterDeviceNotification())
+        if (!notifications_.RegisterDeviceNotificationA())
             GTEST_SKIP() << "no udev monitor can be created here";
         sender_.emplace();
         if (!sender_->Send(Fixture("ttyUSB0"), "change"))

@@ -8,9 +8,9 @@
 
 namespace {
 
-using platform::posix::DeviceArrival;
+using platform::DeviceArrival;
+using platform::DeviceRemoveComplete;
 using platform::posix::DeviceNotice;
-using platform::posix::DeviceRemoveComplete;
 using platform::posix::EventCodeForAction;
 using platform::posix::UdevEventTranslator;
 using platform::posix::UdevProperties;

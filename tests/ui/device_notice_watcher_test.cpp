@@ -26,7 +26,7 @@ class PipeNotices : public platform::PolledDeviceNotifications {
         ::close(fds_[0]);
         ::close(fds_[1]);
     }
-    bool RegisterDeviceNotification() override {
+    bool RegisterDeviceNotificationA() override {
         ++registrations;
         registered_ = registrationWorks;
         return registered_;
@@ -38,7 +38,7 @@ class PipeNotices : public platform::PolledDeviceNotifications {
         while (::read(fds_[0], &byte, 1) == 1) {
             const auto record = fakes::MakeInterfaceRecord(
                 byte == 'r' || byte == 'a' ? fakes::ProgrammerPath : fakes::OtherDevicePath);
-            deliver(byte == 'r' ? devlink::DBT_DEVICEREMOVECOMPLETE : devlink::DBT_DEVICEARRIVAL,
+            deliver(byte == 'r' ? platform::DeviceRemoveComplete : platform::DeviceArrival,
                     record.data());
         }
     }

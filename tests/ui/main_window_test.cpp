@@ -52,7 +52,7 @@ class WiredWindow : public WindowTest {
     // Leaves a port open, as a connection attempt would.
     void OpenPort() {
         auto& state = window->Logic().State();
-        state.PortHandle = serial.CreateFile(serial.presentPath);
+        state.PortHandle = serial.CreateFileA(serial.presentPath);
         ASSERT_EQ(state.PortHandle, fakes::CountingSerialApi::Handle);
         state.PortOpen = true;
     }

@@ -8,7 +8,9 @@ namespace screenshots {
 
 class NoPortsSerial final : public platform::SerialApi {
   public:
-    platform::PortHandle CreateFile(const std::string&) override { return platform::InvalidHandle; }
+    platform::PortHandle CreateFileA(const std::string&) override {
+        return platform::InvalidHandle;
+    }
     bool SetupComm(platform::PortHandle, std::uint32_t, std::uint32_t) override { return false; }
     bool GetCommState(platform::PortHandle, platform::LineSettings&) override { return false; }
     bool SetCommState(platform::PortHandle, const platform::LineSettings&) override {
