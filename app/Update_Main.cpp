@@ -33,7 +33,7 @@ TForm1::TForm1(View& view, platform::SerialApi& serial, platform::PortsRegistry&
     : view_(view),
       notifications_(notifications),
       channel_(state_, serial),
-      bootloader_(state_, channel_),
+      bootloader_(state_, channel_, image_),
       discovery_(state_, registry, channel_, bootloader_) {}
 
 void TForm1::FormCreate() {
@@ -45,7 +45,7 @@ void TForm1::FormCreate() {
     state_.LastAddress = 0;
     state_.Stage = StageIdle;
 
-    image::BuildImage();
+    image_.BuildImage();
     state_.PortList.clear();
 
     view_.ReplaceLine(Control::ListBoxVer, 5, VersionLine);

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "app/view.h"
+#include "image/image_store.h"
 #include "link/bootloader.h"
 #include "link/port_discovery.h"
 #include "link/serial_channel.h"
@@ -39,6 +40,7 @@ class TForm1 {
 
     const devlink::UpdaterState& State() const { return state_; }
     devlink::UpdaterState& State() { return state_; }
+    const image::DeviceImage& Image() const { return image_; }
 
   private:
     void UpdateButtons();
@@ -51,6 +53,7 @@ class TForm1 {
     View& view_;
     platform::DeviceNotifications* notifications_;
     devlink::UpdaterState state_;
+    image::DeviceImage image_;
     devlink::SerialChannel channel_;
     devlink::Bootloader bootloader_;
     devlink::PortDiscovery discovery_;

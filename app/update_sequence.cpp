@@ -2,10 +2,11 @@
 // write the firmware, read every block back and compare it, then write the
 // factory settings unless the user keeps them.
 
+#include <span>
+
 #include "app/Update_Main.h"
 #include "app/update_stage.h"
 #include "image/image_store.h"
-#include "link/protocol_buffers.h"
 
 namespace app {
 
@@ -17,13 +18,13 @@ int ProgressPercent(std::uint32_t address, std::uint32_t lastAddress) {
                             (lastAddress - image::FirmwareBase));
 }
 
-// The read-back block in RxBuffer[1..128] against the image, judged only up
-// to the last firmware address: the tail of the last block is fill.
-bool BlockMatchesImage(std::uint32_t address, std::uint16_t blockSize, std::uint32_t lastAddress) {
-    for (std::uint16_t i = 0; i < blockSize; ++i) {
-        if (devlink::RxBuffer[1 + i] != image::Image[address + i] && address + i <= lastAddress) {
+// The block read back against the image, judged only up to the last
+// firmware address: the tail of the last block is fill.
+bool BlockMatchesImage(std::span<const std::uint8_t> readBack, const image::DeviceImage& image,
+                       std::uint32_t address, std::uint16_t blockSize, std::uint32_t lastAddress) {
+    for (std::uint16_t i = 0; i < blockSize && i < readBack.size(); ++i) {
+        if (readBack[i] != image.Image[address + i] && address + i <= lastAddress)
             return false;
-        }
     }
     return true;
 }
@@ -91,7 +92,8 @@ void TForm1::RunUpdate() {
         view_.SetVisible(Control::lbVerifyOn, true);
         while (state_.Address <= state_.LastAddress) {
             ok = bootloader_.ReadBlock(state_.Address) &&
-                 BlockMatchesImage(state_.Address, state_.BlockSize, state_.LastAddress);
+                 BlockMatchesImage(bootloader_.ReadBackBlock(), image_, state_.Address,
+                                   state_.BlockSize, state_.LastAddress);
             state_.Address += state_.BlockSize;
             if (!ok) {
                 ShowVerifyFailure();

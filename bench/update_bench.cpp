@@ -34,14 +34,15 @@ static_assert(FirmwareBlocks == 441 && SettingsBlocks == 16);
 constexpr int SleepSamples = 500;
 
 // Whether the device's memory over [first, last] is the image's.
-bool DeviceHoldsImage(const bootsim::PtyServer& sim, std::uint32_t first, std::uint32_t last) {
+bool DeviceHoldsImage(const bootsim::PtyServer& sim, const image::DeviceImage& image,
+                      std::uint32_t first, std::uint32_t last) {
     std::vector<std::uint8_t> held(last - first + 1);
     if (!sim.Memory().Read(first, held))
         return false;
     for (std::uint32_t i = 0; i < held.size(); ++i) {
-        if (held[i] != image::Image[first + i]) {
+        if (held[i] != image.Image[first + i]) {
             std::printf("device byte at 0x%05X is 0x%02X, image has 0x%02X\n", first + i, held[i],
-                        image::Image[first + i]);
+                        image.Image[first + i]);
             return false;
         }
     }
@@ -98,8 +99,10 @@ int Run(std::uint32_t baud) {
     bench::PrintTiming(figures);
 
     const bool done = form.State().Stage == app::StageDone;
-    const bool firmware = DeviceHoldsImage(sim, image::FirmwareBase, image::FirmwareLast);
-    const bool settings = DeviceHoldsImage(sim, image::SettingsBase, image::SettingsLast);
+    const bool firmware =
+        DeviceHoldsImage(sim, form.Image(), image::FirmwareBase, image::FirmwareLast);
+    const bool settings =
+        DeviceHoldsImage(sim, form.Image(), image::SettingsBase, image::SettingsLast);
     std::printf("update result:    stage %u (%s); device firmware %s, settings %s\n",
                 form.State().Stage, done ? "done" : "NOT done",
                 firmware ? "matches the image" : "DIFFERS",

@@ -4,9 +4,7 @@
 
 namespace image {
 
-std::array<std::uint8_t, ImageSize> Image{};
-
-void BuildImage() {
+void DeviceImage::BuildImage() {
     Image.fill(0x00);
     std::copy(SettingsData.begin(), SettingsData.end(), Image.begin() + SettingsBase);
     std::copy(FirmwareData.begin(), FirmwareData.end(), Image.begin() + FirmwareBase);

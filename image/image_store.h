@@ -21,10 +21,13 @@ static_assert(FirmwareLast - FirmwareBase + 1 == FirmwareSize);
 static_assert(SettingsBase % 128 == 0 && FirmwareBase % 128 == 0,
               "every block sent starts on a 128-byte boundary of device memory");
 
-// Process-wide and reserved with the program: building it allocates nothing.
-extern std::array<std::uint8_t, ImageSize> Image;
+// Held by the window for the life of the program, so building it allocates
+// nothing.
+struct DeviceImage {
+    std::array<std::uint8_t, ImageSize> Image{};
 
-// Clears Image and lays the settings block and the firmware out in it.
-void BuildImage();
+    // Clears Image and lays the settings block and the firmware out in it.
+    void BuildImage();
+};
 
 }  // namespace image

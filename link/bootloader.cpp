@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "image/image_store.h"
-#include "link/protocol_buffers.h"
-
 namespace devlink {
 
 namespace {
@@ -24,60 +21,61 @@ constexpr std::uint16_t ReadAnswerSize = 1 + ProtocolBlockSize;  // ACK, then th
 
 }  // namespace
 
-Bootloader::Bootloader(UpdaterState& state, SerialChannel& channel)
-    : state_(state), channel_(channel) {}
+Bootloader::Bootloader(UpdaterState& state, SerialChannel& channel, const image::DeviceImage& image)
+    : state_(state), channel_(channel), image_(image) {}
 
 bool Bootloader::WaitAck(std::uint32_t polls) {
-    RxBuffer[0] = 0;
+    buffers_.RxBuffer[0] = 0;
     std::uint32_t bytesRead = 0;
     if (!channel_.WaitForBytes(polls, 1))
         return false;
-    channel_.ReadBytes(RxBuffer.data(), 1, bytesRead);
-    return RxBuffer[0] == AckByte;
+    channel_.ReadBytes(buffers_.RxBuffer.data(), 1, bytesRead);
+    return buffers_.RxBuffer[0] == AckByte;
 }
 
 void Bootloader::PutCommand(std::uint8_t code) {
-    CmdFrame[0] = code;
-    CmdFrame[1] = static_cast<std::uint8_t>(code ^ 0xFF);
+    buffers_.CmdFrame[0] = code;
+    buffers_.CmdFrame[1] = static_cast<std::uint8_t>(code ^ 0xFF);
 }
 
 void Bootloader::PutAddress(std::uint32_t address) {
-    AddrFrame[0] = static_cast<std::uint8_t>(address >> 24);
-    AddrFrame[1] = static_cast<std::uint8_t>(address >> 16);
-    AddrFrame[2] = static_cast<std::uint8_t>(address >> 8);
-    AddrFrame[3] = static_cast<std::uint8_t>(address);
-    AddrFrame[4] =
-        static_cast<std::uint8_t>(AddrFrame[0] ^ AddrFrame[1] ^ AddrFrame[2] ^ AddrFrame[3]);
+    buffers_.AddrFrame[0] = static_cast<std::uint8_t>(address >> 24);
+    buffers_.AddrFrame[1] = static_cast<std::uint8_t>(address >> 16);
+    buffers_.AddrFrame[2] = static_cast<std::uint8_t>(address >> 8);
+    buffers_.AddrFrame[3] = static_cast<std::uint8_t>(address);
+    buffers_.AddrFrame[4] =
+        static_cast<std::uint8_t>(buffers_.AddrFrame[0] ^ buffers_.AddrFrame[1] ^
+                                  buffers_.AddrFrame[2] ^ buffers_.AddrFrame[3]);
 }
 
 bool Bootloader::SyncBootloader() {
-    channel_.DrainInput();
-    RxBuffer[0] = 0;
-    CmdFrame[0] = SyncByte;
-    channel_.WriteBytes(CmdFrame.data(), 1);
+    channel_.DrainInput(buffers_.RxBuffer);
+    buffers_.RxBuffer[0] = 0;
+    buffers_.CmdFrame[0] = SyncByte;
+    channel_.WriteBytes(buffers_.CmdFrame.data(), 1);
     std::uint32_t bytesRead = 0;
     if (channel_.WaitForBytes(SyncPolls, 1))
-        channel_.ReadBytes(RxBuffer.data(), 1, bytesRead);
-    return RxBuffer[0] == AckByte;
+        channel_.ReadBytes(buffers_.RxBuffer.data(), 1, bytesRead);
+    return buffers_.RxBuffer[0] == AckByte;
 }
 
 bool Bootloader::GetBootloaderInfo() {
-    channel_.DrainInput();
-    RxBuffer.fill(0);
-    BootCommands.fill(0);
+    channel_.DrainInput(buffers_.RxBuffer);
+    buffers_.RxBuffer.fill(0);
+    buffers_.BootCommands.fill(0);
 
     PutCommand(CmdGet);
-    channel_.WriteBytes(CmdFrame.data(), 2);
+    channel_.WriteBytes(buffers_.CmdFrame.data(), 2);
     if (!WaitAck(CommandAckPolls))
         return false;
 
     std::uint32_t bytesRead = 0;
     if (!channel_.WaitForBytes(GetAnswerPolls, 1))
         return false;
-    channel_.ReadBytes(&RxBuffer[1], 1, bytesRead);
-    const std::uint8_t count = RxBuffer[1];
+    channel_.ReadBytes(&buffers_.RxBuffer[1], 1, bytesRead);
+    const std::uint8_t count = buffers_.RxBuffer[1];
     state_.CommandCount = count;
-    // More codes than BootCommands holds is no bootloader we know; the rest
+    // More codes than buffers_.BootCommands holds is no bootloader we know; the rest
     // of such an answer is left for the next drain.
     if (count > MaxCommandCount)
         return false;
@@ -85,70 +83,71 @@ bool Bootloader::GetBootloaderInfo() {
     const std::uint16_t rest = static_cast<std::uint16_t>(count + 2);  // version, codes, ACK
     if (!channel_.WaitForBytes(GetAnswerPolls, rest))
         return false;
-    channel_.ReadBytes(&RxBuffer[2], rest, bytesRead);
-    if (RxBuffer[count + 3] != AckByte)
+    channel_.ReadBytes(&buffers_.RxBuffer[2], rest, bytesRead);
+    if (buffers_.RxBuffer[count + 3] != AckByte)
         return false;
 
-    state_.BootloaderVersion = RxBuffer[2];
+    state_.BootloaderVersion = buffers_.RxBuffer[2];
     if (state_.BootloaderVersion != RequiredBootloaderVersion)
         return false;
-    std::copy_n(&RxBuffer[3], count, BootCommands.begin());
+    std::copy_n(&buffers_.RxBuffer[3], count, buffers_.BootCommands.begin());
     return true;
 }
 
 bool Bootloader::ReadBlock(std::uint32_t address) {
-    channel_.DrainInput();
-    RxBuffer.fill(0);
+    channel_.DrainInput(buffers_.RxBuffer);
+    buffers_.RxBuffer.fill(0);
 
     PutCommand(CmdReadMemory);
     PutAddress(address);
-    DataFrame[0] = BlockCountByte;
-    DataFrame[1] = static_cast<std::uint8_t>(BlockCountByte ^ 0xFF);
+    buffers_.DataFrame[0] = BlockCountByte;
+    buffers_.DataFrame[1] = static_cast<std::uint8_t>(BlockCountByte ^ 0xFF);
 
-    channel_.WriteBytes(CmdFrame.data(), 2);
+    channel_.WriteBytes(buffers_.CmdFrame.data(), 2);
     if (!WaitAck(CommandAckPolls))
         return false;
 
-    channel_.WriteBytes(AddrFrame.data(), 5);
+    channel_.WriteBytes(buffers_.AddrFrame.data(), 5);
     std::uint32_t bytesRead = 0;
     if (!channel_.WaitForBytes(ReadAddressAckPolls, 1))
         return false;
-    channel_.ReadBytes(RxBuffer.data(), 1, bytesRead);
-    if (RxBuffer[0] != AckByte)
+    channel_.ReadBytes(buffers_.RxBuffer.data(), 1, bytesRead);
+    if (buffers_.RxBuffer[0] != AckByte)
         return false;
 
-    channel_.WriteBytes(DataFrame.data(), 2);
+    channel_.WriteBytes(buffers_.DataFrame.data(), 2);
     if (!channel_.WaitForBytes(ReadAnswerPolls, ReadAnswerSize))
         return false;
-    channel_.ReadBytes(RxBuffer.data(), ReadAnswerSize, bytesRead);
-    return RxBuffer[0] == AckByte;
+    channel_.ReadBytes(buffers_.RxBuffer.data(), ReadAnswerSize, bytesRead);
+    return buffers_.RxBuffer[0] == AckByte;
 }
 
 bool Bootloader::WriteBlock(std::uint32_t address) {
     // The block must lie wholly inside the image; nothing past it may be sent.
     if (address > image::ImageSize - ProtocolBlockSize)
         return false;
-    channel_.DrainInput();
-    RxBuffer.fill(0);
+    channel_.DrainInput(buffers_.RxBuffer);
+    buffers_.RxBuffer.fill(0);
 
     PutCommand(CmdWriteMemory);
     PutAddress(address);
-    DataFrame[0] = BlockCountByte;
+    buffers_.DataFrame[0] = BlockCountByte;
     std::uint8_t checksum = BlockCountByte;
     for (std::uint16_t i = 0; i < ProtocolBlockSize; ++i) {
-        const std::uint8_t byte = image::Image[address + i];
-        DataFrame[1 + i] = byte;
+        const std::uint8_t byte = image_.Image[address + i];
+        buffers_.DataFrame[1 + i] = byte;
         checksum ^= byte;
     }
-    DataFrame[1 + ProtocolBlockSize] = checksum;
+    buffers_.DataFrame[1 + ProtocolBlockSize] = checksum;
 
-    channel_.WriteBytes(CmdFrame.data(), 2);
+    channel_.WriteBytes(buffers_.CmdFrame.data(), 2);
     if (!WaitAck(CommandAckPolls))
         return false;
-    channel_.WriteBytes(AddrFrame.data(), 5);
+    channel_.WriteBytes(buffers_.AddrFrame.data(), 5);
     if (!WaitAck(WriteAddressAckPolls))
         return false;
-    channel_.WriteBytes(DataFrame.data(), static_cast<std::uint16_t>(DataFrame.size()));
+    channel_.WriteBytes(buffers_.DataFrame.data(),
+                        static_cast<std::uint16_t>(buffers_.DataFrame.size()));
     return WaitAck(WriteDataAckPolls);
 }
 

@@ -8,6 +8,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "image/image_store.h"
+#include "link/protocol_buffers.h"
 
 #include "link/serial_channel.h"
 #include "link/updater_state.h"
@@ -25,7 +29,8 @@ inline constexpr std::uint16_t ProtocolBlockSize = 128;
 
 class Bootloader {
   public:
-    Bootloader(UpdaterState& state, SerialChannel& channel);
+    // Blocks are written from `image`, which must outlive the bootloader.
+    Bootloader(UpdaterState& state, SerialChannel& channel, const image::DeviceImage& image);
 
     bool WaitAck(std::uint32_t polls);
     void PutCommand(std::uint8_t code);
@@ -35,14 +40,22 @@ class Bootloader {
     // Reads the identification; sets CommandCount as soon as it is read and
     // BootloaderVersion once the answer's closing acknowledgement is right.
     bool GetBootloaderInfo();
-    // On success the 128 bytes read are in RxBuffer[1..128].
+    // On success the 128 bytes read are in RxBuffer[1..128]: ReadBackBlock().
     bool ReadBlock(std::uint32_t address);
-    // Writes the 128 bytes of image::Image from `address` on.
+    // Writes the 128 bytes of the image from `address` on.
     bool WriteBlock(std::uint32_t address);
+
+    std::span<const std::uint8_t, ProtocolBlockSize> ReadBackBlock() const {
+        return std::span(buffers_.RxBuffer).subspan<1, ProtocolBlockSize>();
+    }
+    const ProtocolBuffers& Buffers() const { return buffers_; }
+    ProtocolBuffers& Buffers() { return buffers_; }
 
   private:
     UpdaterState& state_;
     SerialChannel& channel_;
+    const image::DeviceImage& image_;
+    ProtocolBuffers buffers_;
 };
 
 }  // namespace devlink

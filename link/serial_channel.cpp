@@ -1,6 +1,5 @@
 #include "link/serial_channel.h"
 
-#include "link/protocol_buffers.h"
 #include "platform/device_path.h"
 
 namespace devlink {
@@ -68,17 +67,17 @@ bool SerialChannel::WriteBytes(const std::uint8_t* buffer, std::uint16_t count) 
     return ok && written == count;
 }
 
-void SerialChannel::DrainInput() {
+void SerialChannel::DrainInput(std::span<std::uint8_t> scratch) {
     const std::uint32_t waiting = BytesWaiting();
     if (waiting == 0)
         return;
-    if (waiting <= RxBuffer.size()) {
+    if (waiting <= scratch.size()) {
         std::uint32_t bytesRead = 0;
-        api_.ReadFile(state_.PortHandle, RxBuffer.data(), waiting, bytesRead);
+        api_.ReadFile(state_.PortHandle, scratch.data(), waiting, bytesRead);
     }
     // The count covers only what the driver shows us: a Linux tty shows at
     // most 4 KiB and keeps the rest of a backlog behind it, and a larger
-    // count would not fit RxBuffer. None of it is wanted, so the driver
+    // count would not fit the receive buffer. None of it is wanted, so the driver
     // drops whatever is left rather than us reading it piecemeal.
     api_.PurgeInput(state_.PortHandle);
 }

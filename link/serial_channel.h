@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "link/updater_state.h"
@@ -31,8 +32,9 @@ class SerialChannel {
     std::uint32_t BytesWaiting();
     bool ReadBytes(std::uint8_t* buffer, std::uint16_t count, std::uint32_t& bytesRead);
     bool WriteBytes(const std::uint8_t* buffer, std::uint16_t count);
-    // Discards every byte waiting now.
-    void DrainInput();
+    // Discards every byte waiting now, reading what fits into `scratch` (the
+    // protocol's receive buffer) and purging the rest.
+    void DrainInput(std::span<std::uint8_t> scratch);
     bool WaitForBytes(std::uint32_t polls, std::uint16_t wanted);
 
     // Closes PortHandle. Callers keep PortOpen and Connected as their rule says.

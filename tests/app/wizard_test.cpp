@@ -29,8 +29,8 @@ TEST_F(Wizard, RightAfterStartUp) {
     EXPECT_EQ(s.DeviceEvent, 0);
     EXPECT_EQ(s.LastAddress, 0u);
     EXPECT_TRUE(s.PortList.empty());
-    EXPECT_EQ(image::Image[0x9000], image::FirmwareData[0]);
-    EXPECT_EQ(image::Image[0x1000], image::SettingsData[0]);
+    EXPECT_EQ(form.Image().Image[0x9000], image::FirmwareData[0]);
+    EXPECT_EQ(form.Image().Image[0x1000], image::SettingsData[0]);
 
     EXPECT_EQ(view.ActivePage(), Control::TabSheet1);
     EXPECT_FALSE(view.Visible(Control::btnBACK));

@@ -16,9 +16,11 @@ constexpr std::uint32_t LastFirmwareBlock = 0x16C00;
 // blocks it wrote, which hold the image (the firmware blocks include the
 // zero tail of the last one).
 std::vector<std::uint8_t> ExpectedMemory(bool settingsWritten) {
+    image::DeviceImage image;
+    image.BuildImage();
     std::vector<std::uint8_t> memory(bootsim::MemorySize, bootsim::ErasedByte);
     const auto copy = [&](std::uint32_t from, std::uint32_t to) {
-        std::copy(image::Image.begin() + from, image::Image.begin() + to, memory.begin() + from);
+        std::copy(image.Image.begin() + from, image.Image.begin() + to, memory.begin() + from);
     };
     copy(image::FirmwareBase, LastFirmwareBlock + 128);
     if (settingsWritten)

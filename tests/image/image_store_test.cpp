@@ -3,14 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
-using image::Image;
-
 class ImageStore : public ::testing::Test {
   protected:
-    void SetUp() override { image::BuildImage(); }
+    void SetUp() override { store->BuildImage(); }
+    std::unique_ptr<image::DeviceImage> store = std::make_unique<image::DeviceImage>();
+    std::array<std::uint8_t, image::ImageSize>& Image = store->Image;
 };
 
 TEST_F(ImageStore, GapsAroundTheTwoAreasHoldZero) {
@@ -51,7 +52,7 @@ TEST_F(ImageStore, RebuildingGivesTheSameBytes) {
     const auto first = Image;
     Image[0x9000] ^= 0xFF;
     Image[0x00010] = 0x55;
-    image::BuildImage();
+    store->BuildImage();
     EXPECT_EQ(first, Image);
 }
 

@@ -10,28 +10,12 @@
 #include <vector>
 
 #include "image/image_store.h"
-#include "link/protocol_buffers.h"
 #include "wire_fixture.h"
 
 namespace linkwire {
 namespace {
 
-using devlink::BootCommands;
-using devlink::RxBuffer;
 using devlink::RxBufferSize;
-
-Bytes Received129() {
-    return Bytes(RxBuffer.begin(), RxBuffer.begin() + 129);
-}
-
-Bytes BlockInRxBuffer() {
-    return Bytes(RxBuffer.begin() + 1, RxBuffer.begin() + 129);
-}
-
-bool BootCommandsZeroFrom(std::size_t from) {
-    return std::all_of(BootCommands.begin() + static_cast<std::ptrdiff_t>(from), BootCommands.end(),
-                       [](std::uint8_t code) { return code == 0; });
-}
 
 const Bytes ReadFramesAt9000{0x11, 0xEE, 0x00, 0x00, 0x90, 0x00, 0x90, 0x7F, 0x80};
 
@@ -300,7 +284,7 @@ TEST_F(WriteBlockOnWire, DataFrameEndsWithTheXorOfCountAndBytes) {
     ASSERT_EQ(ImageBlock(0x1100), Bytes(128, 0xFF));
     ASSERT_EQ(ImageBlock(0x2000), Bytes(128, 0x00));
     ASSERT_EQ(ImageBlock(0x2080), Bytes(128, 0x00));
-    image::Image[0x2080] = 0x01;
+    image.Image[0x2080] = 0x01;
     Bytes firstOne(128, 0x00);
     firstOne[0] = 0x01;
 
@@ -351,7 +335,7 @@ class ExchangeFault : public LinkOnWire, public ::testing::WithParamInterface<Fa
   protected:
     // What the updater has sent up to and including the frame that the fault
     // answers.
-    static Bytes SentUpTo(const FaultCase& fault) {
+    Bytes SentUpTo(const FaultCase& fault) const {
         const bool write = fault.command == bootsim::CmdWriteMemory;
         Bytes sent{0x7F, fault.command, static_cast<std::uint8_t>(fault.command ^ 0xFF)};
         if (fault.phase == bootsim::FaultPhase::Command)

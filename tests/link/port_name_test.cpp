@@ -2,6 +2,8 @@
 // and the order in which ports are probed.
 #include "link/port_discovery.h"
 
+#include "image/image_store.h"
+
 #include <gtest/gtest.h>
 
 #include "fakes/counting_serial_api.h"
@@ -50,8 +52,9 @@ class Discovery : public ::testing::Test {
     fakes::CountingSerialApi api;
     fakes::FixedPortsRegistry registry;
     devlink::UpdaterState state;
+    image::DeviceImage image;
     devlink::SerialChannel channel{state, api};
-    devlink::Bootloader bootloader{state, channel};
+    devlink::Bootloader bootloader{state, channel, image};
     devlink::PortDiscovery discovery{state, registry, channel, bootloader};
 };
 

@@ -18,8 +18,6 @@
 namespace linkwire {
 namespace {
 
-using devlink::RxBuffer;
-
 enum class OtherOpen { Opened, Refused, Broken };
 
 void PrintTo(OtherOpen outcome, std::ostream* out) {
@@ -123,7 +121,7 @@ TEST_F(ChannelOnPty, DrainEmptiesABacklogLargerThanTheReceiveBuffer) {
     }
     ASSERT_LT(visible, 6000u) << "premise: the tty holds part of the backlog back";
 
-    channel.DrainInput();
+    channel.DrainInput(RxBuffer);
     EXPECT_EQ(channel.BytesWaiting(), 0u);
     EXPECT_FALSE(channel.WaitForBytes(50, 1)) << "what the tty held back stays gone";
 
@@ -158,7 +156,7 @@ TEST_F(ChannelOnPty, AfterShutdownNothingMoreReachesTheDevice) {
     // descriptor's number to the next port that it opens.
     devlink::UpdaterState laterState;
     devlink::SerialChannel later(laterState, serial);
-    devlink::Bootloader laterBoot(laterState, later);
+    devlink::Bootloader laterBoot(laterState, later, image);
     laterState.PortOpen = later.OpenPort(Port, 115200);
     ASSERT_TRUE(laterState.PortOpen);
     ASSERT_EQ(laterState.PortHandle, closed) << "premise: the number is in use again";
@@ -211,7 +209,7 @@ TEST_F(LineRate, BlockGoesThereAndBackUnalteredOverAPaced9600Line) {
     ASSERT_TRUE(Open(9600));
     ASSERT_TRUE(boot.SyncBootloader());
     const Bytes block = ControlRichBlock();
-    std::copy(block.begin(), block.end(), image::Image.begin() + 0x2000);
+    std::copy(block.begin(), block.end(), image.Image.begin() + 0x2000);
 
     EXPECT_TRUE(boot.WriteBlock(0x2000));
     EXPECT_EQ(MemoryAt(0x2000), block) << "no byte translated or swallowed on the way out";

@@ -31,8 +31,8 @@ Bytes Join(std::initializer_list<Bytes> parts) {
     return joined;
 }
 
-Bytes ImageBlock(std::uint32_t address) {
-    return Bytes(image::Image.begin() + address, image::Image.begin() + address + 128);
+Bytes LinkOnWire::ImageBlock(std::uint32_t address) const {
+    return Bytes(image.Image.begin() + address, image.Image.begin() + address + 128);
 }
 
 Bytes DataFrameOf(const Bytes& block) {
@@ -141,13 +141,10 @@ Bytes FarEnd::Heard() {
 }
 
 LinkOnWire::LinkOnWire() {
-    image::BuildImage();
+    image.BuildImage();
 }
 
-LinkOnWire::~LinkOnWire() {
-    // Some tests lay a block of their own into the image.
-    image::BuildImage();
-}
+LinkOnWire::~LinkOnWire() = default;
 
 void LinkOnWire::Serve(const bootsim::Options& options) {
     sim = std::make_unique<bootsim::PtyServer>(options);
@@ -175,16 +172,21 @@ void LinkOnWire::Connect(const bootsim::Options& options) {
 }
 
 void LinkOnWire::Scribble() {
-    devlink::RxBuffer.fill(0xEE);
-    devlink::BootCommands.fill(0xEE);
+    RxBuffer.fill(0xEE);
+    BootCommands.fill(0xEE);
     state.CommandCount = 0xEE;
     state.BootloaderVersion = 0xEEEE;
 }
 
-bool LinkOnWire::AllZero(std::size_t from, std::size_t to) {
-    return std::all_of(devlink::RxBuffer.begin() + static_cast<std::ptrdiff_t>(from),
-                       devlink::RxBuffer.begin() + static_cast<std::ptrdiff_t>(to),
+bool LinkOnWire::AllZero(std::size_t from, std::size_t to) const {
+    return std::all_of(RxBuffer.begin() + static_cast<std::ptrdiff_t>(from),
+                       RxBuffer.begin() + static_cast<std::ptrdiff_t>(to),
                        [](std::uint8_t byte) { return byte == 0; });
+}
+
+bool LinkOnWire::BootCommandsZeroFrom(std::size_t from) const {
+    return std::all_of(BootCommands.begin() + static_cast<std::ptrdiff_t>(from), BootCommands.end(),
+                       [](std::uint8_t code) { return code == 0; });
 }
 
 Bytes LinkOnWire::HeardBeforeProbe() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "image/image_store.h"
 #include "link/bootloader.h"
 #include "link/serial_channel.h"
 #include "link/updater_state.h"
@@ -34,8 +36,6 @@ inline constexpr const char* Port = "COM33";
 inline constexpr const char* PortPath = R"(\\.\COM33)";
 
 Bytes Join(std::initializer_list<Bytes> parts);
-// The 128 bytes of image::Image from `address` on.
-Bytes ImageBlock(std::uint32_t address);
 // The data frame of Write Memory for `block`: its count, the bytes, the XOR.
 Bytes DataFrameOf(const Bytes& block);
 // 128 bytes holding every kind of byte a tty likes to interpret: the flow
@@ -97,7 +97,7 @@ class LinkOnWire : public ::testing::Test {
     // Junk in the shared buffers and the identification fields, so that a test
     // sees what an operation cleared or set.
     void Scribble();
-    static bool AllZero(std::size_t from, std::size_t to);
+    bool AllZero(std::size_t from, std::size_t to) const;
 
     // Every byte the device received so far.
     Bytes Received() const { return sim->Records().ReceivedValues(); }
@@ -108,12 +108,21 @@ class LinkOnWire : public ::testing::Test {
     Bytes MemoryAt(std::uint32_t address, std::size_t count = 128) const;
     void Preset(std::uint32_t address, const Bytes& bytes);
 
+    // The 128 bytes of the image from `address` on.
+    Bytes ImageBlock(std::uint32_t address) const;
+    Bytes Received129() const { return Bytes(RxBuffer.begin(), RxBuffer.begin() + 129); }
+    Bytes BlockInRxBuffer() const { return Bytes(RxBuffer.begin() + 1, RxBuffer.begin() + 129); }
+    bool BootCommandsZeroFrom(std::size_t from) const;
+
     testsupport::FakeSysfs tree;
     std::unique_ptr<bootsim::PtyServer> sim;
     platform::posix::PosixSerial serial{tree.DevRoot()};
     devlink::UpdaterState state;
+    image::DeviceImage image;
     devlink::SerialChannel channel{state, serial};
-    devlink::Bootloader boot{state, channel};
+    devlink::Bootloader boot{state, channel, image};
+    std::array<std::uint8_t, devlink::RxBufferSize>& RxBuffer = boot.Buffers().RxBuffer;
+    std::array<std::uint8_t, 16>& BootCommands = boot.Buffers().BootCommands;
 };
 
 }  // namespace linkwire
