@@ -1,12 +1,17 @@
 // A View that remembers what the logic did to each control, for tests of
-// page and indicator logic without a toolkit.
+// page and indicator logic without a toolkit. A call that a real view would
+// refuse (a caption on a progress bar, hiding a page, a line that is not
+// there) fails the running test, as it would stop a debug build.
 #pragma once
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include "app/view.h"
 
 namespace fakes {
@@ -49,25 +54,43 @@ class RecordingView : public app::View {
     // Positions set on the bars, in order.
     std::vector<int> writePositions, verifyPositions;
 
-    void SetVisible(app::Control c, bool v) override { Get(c).visible = v; }
+    void SetVisible(app::Control c, bool v) override {
+        Expect(!IsPage(c), c, "is a page: use SetTabVisible or SetActivePage");
+        Get(c).visible = v;
+    }
     void SetEnabled(app::Control c, bool e) override { Get(c).enabled = e; }
-    void SetCaption(app::Control c, std::string_view t) override { Get(c).caption = t; }
+    void SetCaption(app::Control c, std::string_view t) override {
+        Expect(IsPage(c) || Is(c, {"btn", "Button", "lb", "Label", "txt", "cb"}), c,
+               "has no caption");
+        Get(c).caption = t;
+    }
     void SetPosition(app::Control c, int p) override {
+        Expect(Is(c, {"Bar"}), c, "is not a progress bar");
         Get(c).position = p;
         if (c == app::Control::BarWrite)
             writePositions.push_back(p);
         if (c == app::Control::BarVerify)
             verifyPositions.push_back(p);
     }
-    bool IsChecked(app::Control c) override { return Get(c).checked; }
+    bool IsChecked(app::Control c) override {
+        Expect(Is(c, {"cb"}), c, "is not a check box");
+        return Get(c).checked;
+    }
     void ReplaceLine(app::Control c, int index, std::string_view text) override {
         auto& lines = Get(c).lines;
-        if (index >= 0 && static_cast<std::size_t>(index) < lines.size())
-            lines[index] = text;
+        if (Expect(index >= 0 && static_cast<std::size_t>(index) < lines.size(), c,
+                   "has no line at that index"))
+            lines[static_cast<std::size_t>(index)] = text;
     }
-    void SetActivePage(app::Control page) override { active_ = page; }
+    void SetActivePage(app::Control page) override {
+        if (Expect(IsPage(page), page, "is not a page"))
+            active_ = page;
+    }
     app::Control ActivePage() override { return active_; }
-    void SetTabVisible(app::Control page, bool v) override { Get(page).tabVisible = v; }
+    void SetTabVisible(app::Control page, bool v) override {
+        Expect(IsPage(page), page, "is not a page");
+        Get(page).tabVisible = v;
+    }
     void ProcessPendingMessages() override {
         ++processMessagesCalls;
         if (onProcessMessages)
@@ -80,6 +103,21 @@ class RecordingView : public app::View {
     }
 
   private:
+    static bool IsPage(app::Control c) { return Is(c, {"TabSheet"}); }
+    // Controls are named by a kind prefix and a role.
+    static bool Is(app::Control c, std::initializer_list<std::string_view> prefixes) {
+        for (std::string_view prefix : prefixes) {
+            if (app::ControlName(c).starts_with(prefix))
+                return true;
+        }
+        return false;
+    }
+    static bool Expect(bool fits, app::Control c, const char* problem) {
+        if (!fits)
+            ADD_FAILURE() << "view misused: " << app::ControlName(c) << " " << problem;
+        return fits;
+    }
+
     std::array<ControlState, app::kControlCount> controls_{};
     app::Control active_ = app::Control::TabSheet1;
 };

@@ -6,6 +6,8 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // A death test must not fork a process that already runs Qt's threads.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();

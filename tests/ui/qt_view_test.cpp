@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <set>
-#include <stdexcept>
 
 #include "ui/qt/qt_view.h"
 #include "ui_Update_Main.h"
@@ -37,12 +36,7 @@ class BrokenLayout : public ::testing::Test {
     void SetUp() override { layout.setupUi(&root); }
 
     static void ExpectRejected(QWidget& root, const std::string& naming) {
-        try {
-            ui::QtView view(root);
-            ADD_FAILURE() << "a broken layout was accepted";
-        } catch (const std::logic_error& error) {
-            EXPECT_NE(std::string(error.what()).find(naming), std::string::npos) << error.what();
-        }
+        EXPECT_DEATH(ui::QtView view(root), naming);
     }
 
     QWidget root;
@@ -50,7 +44,8 @@ class BrokenLayout : public ::testing::Test {
 };
 
 TEST_F(BrokenLayout, IntactLayoutIsAccepted) {
-    EXPECT_NO_THROW(ui::QtView view(root));
+    ui::QtView view(root);
+    EXPECT_EQ(view.ActivePage(), Control::TabSheet1);
 }
 
 TEST_F(BrokenLayout, MissingControlIsRejectedByName) {
@@ -79,6 +74,9 @@ class ViewOperations : public WindowTest {
     ui::QtView& view() { return window->View(); }
 };
 
+// Calls that do not fit their control stop a debug build and change nothing
+// in a release build.
+
 TEST_F(ViewOperations, CaptionsGoToButtonsLabelsAndTabs) {
     view().SetCaption(Control::btnNEXT, "OK");
     EXPECT_EQ(Find<QPushButton>("btnNEXT")->text(), QStringLiteral("OK"));
@@ -87,7 +85,7 @@ TEST_F(ViewOperations, CaptionsGoToButtonsLabelsAndTabs) {
     view().SetCaption(Control::TabSheet3, "Соединение");
     auto* pages = Find<QTabWidget>("PageControl1");
     EXPECT_EQ(pages->tabText(2), QStringLiteral("Соединение"));
-    EXPECT_THROW(view().SetCaption(Control::BarWrite, "x"), std::logic_error);
+    EXPECT_DEBUG_DEATH(view().SetCaption(Control::BarWrite, "x"), "");
 }
 
 TEST_F(ViewOperations, VisibilityAndEnabledStateReachTheWidget) {
@@ -98,7 +96,7 @@ TEST_F(ViewOperations, VisibilityAndEnabledStateReachTheWidget) {
     view().SetEnabled(Control::btnConnect, false);
     EXPECT_FALSE(Find("btnConnect")->isEnabled());
     // Pages are not hidden by hand: that would blank the page area.
-    EXPECT_THROW(view().SetVisible(Control::TabSheet2, false), std::logic_error);
+    EXPECT_DEBUG_DEATH(view().SetVisible(Control::TabSheet2, false), "");
 }
 
 TEST_F(ViewOperations, ProgressPositionIsClampedToTheBarsRange) {
@@ -109,7 +107,7 @@ TEST_F(ViewOperations, ProgressPositionIsClampedToTheBarsRange) {
     EXPECT_EQ(bar->value(), 100);
     view().SetPosition(Control::BarWrite, -3);
     EXPECT_EQ(bar->value(), 0);
-    EXPECT_THROW(view().SetPosition(Control::lbWrite, 1), std::logic_error);
+    EXPECT_DEBUG_DEATH(view().SetPosition(Control::lbWrite, 1), "");
 }
 
 TEST_F(ViewOperations, CheckBoxStateIsRead) {
@@ -125,8 +123,8 @@ TEST_F(ViewOperations, ReplaceLineChangesOnlyThatLineAndRejectsAMissingOne) {
     EXPECT_EQ(list->item(1)->text(), QStringLiteral("новая строка"));
     EXPECT_EQ(list->item(0)->text(), QStringLiteral("ПОЗДРАВЛЯЕМ!"));
     EXPECT_EQ(list->count(), lines);
-    EXPECT_THROW(view().ReplaceLine(Control::ListBox4, lines, "x"), std::logic_error);
-    EXPECT_THROW(view().ReplaceLine(Control::ListBox4, -1, "x"), std::logic_error);
+    EXPECT_DEBUG_DEATH(view().ReplaceLine(Control::ListBox4, lines, "x"), "");
+    EXPECT_DEBUG_DEATH(view().ReplaceLine(Control::ListBox4, -1, "x"), "");
 }
 
 TEST_F(ViewOperations, PagesWithHiddenTabsCanStillBeShown) {

@@ -21,7 +21,7 @@ class ScenePlatform {
     virtual ~ScenePlatform() = default;
     virtual platform::SerialApi& Serial() = 0;
     virtual platform::PortsRegistry& Registry() = 0;
-    virtual platform::DeviceNotifications* Notifications() { return nullptr; }
+    virtual platform::PolledDeviceNotifications* Notifications() { return nullptr; }
 };
 
 struct Scene {

@@ -17,7 +17,7 @@ static void InitArtwork() {
 namespace ui {
 
 MainWindow::MainWindow(platform::SerialApi& serial, platform::PortsRegistry& registry,
-                       platform::DeviceNotifications* notifications, QWidget* parent)
+                       platform::PolledDeviceNotifications* notifications, QWidget* parent)
     : QWidget(parent), layout_(std::make_unique<Ui::TForm1>()) {
     InitArtwork();
     InstallFontSubstitutes();
@@ -36,8 +36,8 @@ MainWindow::MainWindow(platform::SerialApi& serial, platform::PortsRegistry& reg
     logic_->FormCreate();
     // The creation handler has registered for notices by now; a source that
     // posts nothing to the window is watched here instead.
-    if (auto* polled = dynamic_cast<platform::PolledDeviceNotifications*>(notifications))
-        notices_ = std::make_unique<DeviceNoticeWatcher>(*polled, *logic_);
+    if (notifications != nullptr)
+        notices_ = std::make_unique<DeviceNoticeWatcher>(*notifications, *logic_);
 }
 
 MainWindow::~MainWindow() = default;

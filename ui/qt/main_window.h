@@ -22,7 +22,7 @@ class MainWindow final : public QWidget {
     // Loads the layout, creates the window logic and runs its creation
     // handler, so the window is ready to be shown.
     MainWindow(platform::SerialApi& serial, platform::PortsRegistry& registry,
-               platform::DeviceNotifications* notifications, QWidget* parent = nullptr);
+               platform::PolledDeviceNotifications* notifications, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     app::TForm1& Logic() { return *logic_; }

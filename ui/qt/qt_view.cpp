@@ -9,16 +9,27 @@
 #include <QTabWidget>
 #include <QWidget>
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 
 namespace ui {
 
 namespace {
 
-[[noreturn]] void Fail(app::Control control, const char* problem) {
-    throw std::logic_error("window layout: " + std::string(app::ControlName(control)) + " " +
-                           problem);
+// A layout that lacks what the logic names cannot run at all: stop at start-up
+// with the control's name.
+[[noreturn]] void Reject(app::Control control, const char* problem) {
+    const std::string_view name = app::ControlName(control);
+    qFatal("window layout: %.*s %s", static_cast<int>(name.size()), name.data(), problem);
+}
+
+// A call that does not fit its control is a mistake in the logic. Debug builds
+// stop on it; a release build leaves the window as it is rather than guess.
+bool Fits(bool fits, app::Control control, const char* problem) {
+    if (!fits) {
+        const std::string text = std::string(app::ControlName(control)) + " " + problem;
+        Q_ASSERT_X(false, "QtView", text.c_str());
+    }
+    return fits;
 }
 
 QString FromUtf8(std::string_view text) {
@@ -26,11 +37,10 @@ QString FromUtf8(std::string_view text) {
 }
 
 template <typename Kind>
-Kind& As(QWidget& widget, app::Control control, const char* kind) {
+Kind* As(QWidget& widget, app::Control control, const char* kind) {
     auto* typed = qobject_cast<Kind*>(&widget);
-    if (typed == nullptr)
-        Fail(control, kind);
-    return *typed;
+    Fits(typed != nullptr, control, kind);
+    return typed;
 }
 
 }  // namespace
@@ -42,18 +52,20 @@ QtView::QtView(QWidget& root) : root_(root) {
         const QList<QWidget*> found = root.findChildren<QWidget*>(
             QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
         if (found.isEmpty())
-            Fail(control, "is missing");
+            Reject(control, "is missing");
         if (found.size() > 1)
-            Fail(control, "appears more than once");
+            Reject(control, "appears more than once");
         widgets_[i] = found.front();
     }
 
-    pages_ = &As<QTabWidget>(Widget(app::Control::PageControl1), app::Control::PageControl1,
-                             "is not a page control");
+    pages_ = qobject_cast<QTabWidget*>(&Widget(app::Control::PageControl1));
+    if (pages_ == nullptr)
+        Reject(app::Control::PageControl1, "is not a page control");
     for (app::Control page :
          {app::Control::TabSheet1, app::Control::TabSheet2, app::Control::TabSheet3,
           app::Control::TabSheet4, app::Control::TabSheet5}) {
-        PageIndex(page);
+        if (pages_->indexOf(&Widget(page)) < 0)
+            Reject(page, "is not a page of PageControl1");
     }
 }
 
@@ -63,17 +75,16 @@ QWidget& QtView::Widget(app::Control control) const {
 
 int QtView::PageIndex(app::Control page) const {
     const int index = pages_->indexOf(&Widget(page));
-    if (index < 0)
-        Fail(page, "is not a page of PageControl1");
+    Fits(index >= 0, page, "is not a page of PageControl1");
     return index;
 }
 
 void QtView::SetVisible(app::Control control, bool visible) {
     // A page's widget belongs to the page control's stack; hiding it by hand
     // would leave an empty page area instead of hiding anything.
-    if (pages_->indexOf(&Widget(control)) >= 0)
-        Fail(control, "is a page: use SetTabVisible or SetActivePage");
-    Widget(control).setVisible(visible);
+    if (Fits(pages_->indexOf(&Widget(control)) < 0, control,
+             "is a page: use SetTabVisible or SetActivePage"))
+        Widget(control).setVisible(visible);
 }
 
 void QtView::SetEnabled(app::Control control, bool enabled) {
@@ -90,27 +101,28 @@ void QtView::SetCaption(app::Control control, std::string_view text) {
     } else if (auto* label = qobject_cast<QLabel*>(&widget)) {
         label->setText(FromUtf8(text));
     } else {
-        Fail(control, "has no caption");
+        Fits(false, control, "has no caption");
     }
 }
 
 void QtView::SetPosition(app::Control progressBar, int position) {
-    auto& bar = As<QProgressBar>(Widget(progressBar), progressBar, "is not a progress bar");
+    auto* bar = As<QProgressBar>(Widget(progressBar), progressBar, "is not a progress bar");
     // QProgressBar ignores a value outside its range; a progress bar of the
     // platform clamps it, and so do we.
-    bar.setValue(std::clamp(position, bar.minimum(), bar.maximum()));
+    if (bar != nullptr)
+        bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
 }
 
 bool QtView::IsChecked(app::Control checkBox) {
-    return As<QAbstractButton>(Widget(checkBox), checkBox, "is not a check box").isChecked();
+    auto* box = As<QAbstractButton>(Widget(checkBox), checkBox, "is not a check box");
+    return box != nullptr && box->isChecked();
 }
 
 void QtView::ReplaceLine(app::Control listBox, int index, std::string_view text) {
-    auto& list = As<QListWidget>(Widget(listBox), listBox, "is not a list box");
-    QListWidgetItem* item = list.item(index);
-    if (item == nullptr)
-        Fail(listBox, "has no line at that index");
-    item->setText(FromUtf8(text));
+    auto* list = As<QListWidget>(Widget(listBox), listBox, "is not a list box");
+    QListWidgetItem* item = list != nullptr ? list->item(index) : nullptr;
+    if (Fits(item != nullptr, listBox, "has no line at that index"))
+        item->setText(FromUtf8(text));
 }
 
 void QtView::SetActivePage(app::Control page) {
@@ -118,10 +130,8 @@ void QtView::SetActivePage(app::Control page) {
 }
 
 app::Control QtView::ActivePage() {
-    QWidget* current = pages_->currentWidget();
-    const auto found = std::find(widgets_.begin(), widgets_.end(), current);
-    if (current == nullptr || found == widgets_.end())
-        Fail(app::Control::PageControl1, "shows a page that is not in the layout");
+    // The page control holds only the five pages, each found at start-up.
+    const auto found = std::find(widgets_.begin(), widgets_.end(), pages_->currentWidget());
     return static_cast<app::Control>(found - widgets_.begin());
 }
 

@@ -13,10 +13,11 @@ namespace ui {
 
 class QtView final : public app::View {
   public:
-    // Finds every control of the layout under `root` by its object name.
-    // Throws std::logic_error when a control is missing, appears twice or is
-    // not the kind of widget the logic needs, so that a broken layout stops
-    // the program at start-up rather than misbehaving later.
+    // Finds every control of the layout under `root` by its object name. A
+    // control that is missing or appears twice, or pages outside the page
+    // control, stop the program at start-up (qFatal) rather than let it
+    // misbehave later. Later calls that do not fit their control (a caption
+    // on a progress bar) assert in debug builds and change nothing.
     explicit QtView(QWidget& root);
 
     QWidget& Widget(app::Control control) const;

@@ -8,7 +8,8 @@
 namespace ui {
 
 int RunUpdater(QApplication& application, platform::SerialApi& serial,
-               platform::PortsRegistry& registry, platform::DeviceNotifications* notifications,
+               platform::PortsRegistry& registry,
+               platform::PolledDeviceNotifications* notifications,
                const std::function<void(MainWindow&)>& whenShown) {
     MainWindow window(serial, registry, notifications);
     window.move(kWindowLeft, kWindowTop);

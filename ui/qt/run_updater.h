@@ -22,7 +22,8 @@ inline constexpr int kWindowTop = 173;
 // is closed; returns the loop's exit code. `whenShown`, if given, runs from
 // the event loop once the window is on screen.
 int RunUpdater(QApplication& application, platform::SerialApi& serial,
-               platform::PortsRegistry& registry, platform::DeviceNotifications* notifications,
+               platform::PortsRegistry& registry,
+               platform::PolledDeviceNotifications* notifications,
                const std::function<void(MainWindow&)>& whenShown = {});
 
 }  // namespace ui
