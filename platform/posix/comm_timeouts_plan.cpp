@@ -4,8 +4,6 @@ namespace platform::posix {
 
 namespace {
 
-constexpr std::uint32_t MaxDword = 0xFFFFFFFF;
-
 // Both factors fit in 32 bits, so the product and sum fit in 64 without wrap.
 std::optional<std::uint64_t> TotalLimit(std::uint32_t multiplier, std::uint32_t constant,
                                         std::uint32_t count) {
@@ -18,22 +16,10 @@ std::optional<std::uint64_t> TotalLimit(std::uint32_t multiplier, std::uint32_t 
 
 ReadPlan PlanRead(const CommTimeouts& timeouts, std::uint32_t count) {
     ReadPlan plan;
-    const std::uint32_t interval = timeouts.ReadIntervalTimeout;
-    const std::uint32_t multiplier = timeouts.ReadTotalTimeoutMultiplier;
-    const std::uint32_t constant = timeouts.ReadTotalTimeoutConstant;
-
-    if (interval == MaxDword && multiplier == 0 && constant == 0) {
-        plan.ending = ReadPlan::Ending::WhatIsThere;
-        return plan;
-    }
-    if (interval == MaxDword && multiplier == MaxDword && constant != 0 && constant != MaxDword) {
-        plan.ending = ReadPlan::Ending::FirstArrivals;
-        plan.total = constant;
-        return plan;
-    }
-    plan.total = TotalLimit(multiplier, constant, count);
-    if (interval != 0)
-        plan.interval = interval;
+    plan.total =
+        TotalLimit(timeouts.ReadTotalTimeoutMultiplier, timeouts.ReadTotalTimeoutConstant, count);
+    if (timeouts.ReadIntervalTimeout != 0)
+        plan.interval = timeouts.ReadIntervalTimeout;
     return plan;
 }
 

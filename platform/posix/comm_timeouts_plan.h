@@ -4,18 +4,16 @@
 // ReadTotalTimeoutMultiplier * n + ReadTotalTimeoutConstant milliseconds have
 // passed since it began, or when ReadIntervalTimeout milliseconds pass between
 // two received bytes (counted only once the first byte has arrived). A zero
-// value switches its limit off. Windows gives two combinations a meaning of
-// their own, kept here:
-//  - interval MAXDWORD with both totals 0: return at once with what is there;
-//  - interval and multiplier MAXDWORD, constant between 0 and MAXDWORD: return
-//    at once with what is there, else with the first bytes to arrive within
-//    the constant.
-// All three read values 0 means no limit at all: such a read waits until its
-// n bytes have come or the line fails. The device link never asks for that.
+// value switches its limit off; all three read values zero means a read waits
+// until its n bytes have come or the line fails.
 //
 // A write of n bytes ends when all are accepted or after
 // WriteTotalTimeoutMultiplier * n + WriteTotalTimeoutConstant milliseconds;
 // both 0 means no limit.
+//
+// Windows gives MAXDWORD in the read values special meanings (return at once
+// with what is there, or with the first bytes to come). The device link never
+// sets them, so they are not offered: MAXDWORD is just a long time here.
 #pragma once
 
 #include <cstdint>
@@ -26,12 +24,6 @@
 namespace platform::posix {
 
 struct ReadPlan {
-    enum class Ending {
-        AllBytes,       // wait for the count, within the limits below
-        WhatIsThere,    // never wait
-        FirstArrivals,  // wait within `total` for any bytes, return with them
-    };
-    Ending ending = Ending::AllBytes;
     // Milliseconds from the start of the read; empty for no limit.
     std::optional<std::uint64_t> total;
     // Milliseconds allowed between two received bytes; empty for no limit.

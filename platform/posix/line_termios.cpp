@@ -14,45 +14,17 @@ constexpr tcflag_t CookedInput =
     BRKINT | INLCR | IGNCR | ICRNL | IUCLC | ISTRIP | IXON | IXOFF | IXANY | INPCK | PARMRK;
 constexpr tcflag_t CookedLocal = ICANON | ECHO | ECHONL | ISIG | IEXTEN;
 
-std::optional<tcflag_t> CharacterSize(std::uint8_t byteSize) {
-    switch (byteSize) {
-        case 5:
-            return CS5;
-        case 6:
-            return CS6;
-        case 7:
-            return CS7;
-        case 8:
-            return CS8;
+// The device link asks for 8 data bits, no or even parity and one stop bit;
+// nothing else is offered.
+std::optional<tcflag_t> FrameFlags(const LineSettings& settings) {
+    if (settings.ByteSize != 8 || settings.StopBits != OneStopBit)
+        return std::nullopt;
+    switch (settings.Parity) {
+        case NoParity:
+            return tcflag_t{CS8};
+        case EvenParity:
+            return tcflag_t{CS8 | PARENB};
         default:
-            return std::nullopt;
-    }
-}
-
-std::optional<tcflag_t> ParityFlags(std::uint8_t parity) {
-    switch (parity) {
-        case 0:
-            return tcflag_t{0};
-        case 1:
-            return tcflag_t{PARENB | PARODD};
-        case 2:
-            return tcflag_t{PARENB};
-        case 3:
-            return tcflag_t{PARENB | CMSPAR | PARODD};
-        case 4:
-            return tcflag_t{PARENB | CMSPAR};
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<tcflag_t> StopFlags(std::uint8_t stopBits) {
-    switch (stopBits) {
-        case 0:
-            return tcflag_t{0};
-        case 2:
-            return tcflag_t{CSTOPB};
-        default:  // one and a half stop bits have no termios form
             return std::nullopt;
     }
 }
@@ -61,10 +33,8 @@ std::optional<tcflag_t> StopFlags(std::uint8_t stopBits) {
 
 std::optional<termios> LineTermios(const termios& current, const LineSettings& settings) {
     const auto speed = SpeedForRate(settings.BaudRate);
-    const auto size = CharacterSize(settings.ByteSize);
-    const auto parity = ParityFlags(settings.Parity);
-    const auto stop = StopFlags(settings.StopBits);
-    if (!speed || !size || !parity || !stop)
+    const auto frame = FrameFlags(settings);
+    if (!speed || !frame)
         return std::nullopt;
 
     termios wanted = current;
@@ -74,7 +44,7 @@ std::optional<termios> LineTermios(const termios& current, const LineSettings& s
     // CRTSCTS and HUPCL are deliberately left alone: the first is the port's
     // flow control, the second decides what the modem lines do on close.
     wanted.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
-    wanted.c_cflag |= *size | *parity | *stop | CREAD | CLOCAL;
+    wanted.c_cflag |= *frame | CREAD | CLOCAL;
     wanted.c_cc[VMIN] = 0;
     wanted.c_cc[VTIME] = 0;
     cfsetispeed(&wanted, *speed);

@@ -16,8 +16,8 @@ namespace platform::posix {
 // binary input and output, reads that never block (VMIN = VTIME = 0), the
 // receiver on and modem status ignored. Software flow control is always
 // turned off; hardware flow control and everything else stays as found.
-// Empty when the rate or the frame has no termios form (1.5 stop bits, data
-// bits outside 5 to 8, an unknown parity code).
+// Empty for a rate without a termios constant and for any frame but 8N1 and
+// 8E1, the only ones the device link asks for.
 std::optional<termios> LineTermios(const termios& current, const LineSettings& settings);
 
 // Whether `actual`, as read back from the driver, runs at `speed` in and out

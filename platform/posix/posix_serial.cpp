@@ -153,7 +153,7 @@ bool PosixSerial::ReadFile(PortHandle port, std::uint8_t* buffer, std::uint32_t 
         const ssize_t got = ::read(fd, buffer + bytesRead, count - bytesRead);
         if (got > 0) {
             bytesRead += static_cast<std::uint32_t>(got);
-            if (bytesRead == count || plan.ending != ReadPlan::Ending::AllBytes)
+            if (bytesRead == count)
                 return true;
             if (plan.interval)
                 gap = Deadline::After(MonotonicClock::now(), *plan.interval);
@@ -166,8 +166,6 @@ bool PosixSerial::ReadFile(PortHandle port, std::uint8_t* buffer, std::uint32_t 
             continue;
         if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return false;
-        if (plan.ending == ReadPlan::Ending::WhatIsThere)
-            return true;
 
         const Deadline next = Deadline::Earliest(total, gap);
         if (next.HasPassed(MonotonicClock::now()))

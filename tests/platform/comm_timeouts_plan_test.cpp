@@ -6,11 +6,9 @@ namespace platform::posix {
 namespace {
 
 constexpr std::uint32_t MaxDword = 0xFFFFFFFF;
-using Ending = ReadPlan::Ending;
 
 TEST(PlanRead, TotalIsMultiplierTimesCountPlusConstantAndZeroSwitchesOff) {
     const ReadPlan link = PlanRead(CommTimeouts{150, 1, 200, 0, 100}, 129);
-    EXPECT_EQ(link.ending, Ending::AllBytes);
     EXPECT_EQ(link.total, 329u);
     EXPECT_EQ(link.interval, 150u);
 
@@ -21,18 +19,6 @@ TEST(PlanRead, TotalIsMultiplierTimesCountPlusConstantAndZeroSwitchesOff) {
     EXPECT_EQ(PlanRead(CommTimeouts{0, MaxDword, MaxDword, 0, 0}, MaxDword).total,
               std::uint64_t{MaxDword} * MaxDword + MaxDword)
         << "no 32-bit wrap";
-}
-
-TEST(PlanRead, WindowsSpecialCombinationsAndOnlyThose) {
-    EXPECT_EQ(PlanRead(CommTimeouts{MaxDword, 0, 0, 0, 0}, 10).ending, Ending::WhatIsThere);
-    const ReadPlan first = PlanRead(CommTimeouts{MaxDword, MaxDword, 500, 0, 0}, 10);
-    EXPECT_EQ(first.ending, Ending::FirstArrivals);
-    EXPECT_EQ(first.total, 500u);
-
-    EXPECT_EQ(PlanRead(CommTimeouts{MaxDword, MaxDword, MaxDword, 0, 0}, 2).ending,
-              Ending::AllBytes);
-    EXPECT_EQ(PlanRead(CommTimeouts{MaxDword, MaxDword, 0, 0, 0}, 2).ending, Ending::AllBytes);
-    EXPECT_EQ(PlanRead(CommTimeouts{MaxDword, 0, 1, 0, 0}, 2).interval, MaxDword);
 }
 
 TEST(PlanWrite, UsesOnlyTheWriteValues) {
