@@ -8,8 +8,8 @@
 # The prefix is $WINEPREFIX when set, otherwise DIR; it is made on first use
 # (about 10 s) and then shared by every test. Each --serve starts the native
 # emulated programmer on a pseudo-terminal and maps it into the prefix as that
-# COM port; the program finds the port names, in order, in
-# KESTRUN_SERVED_PORTS. --preload goes into LD_PRELOAD for the program alone.
+# COM port; the program finds the port names in KESTRUN_PORT_1, _2 and so on,
+# in the order of the options. --preload goes into LD_PRELOAD for the program alone.
 # The exit status is the program's.
 set -euo pipefail
 
@@ -100,13 +100,12 @@ if ! $listing; then
         ln -sfn "$pty" "$link"
         links+=("$link")
         served+=("$port")
+        export "KESTRUN_PORT_${#served[@]}=$port"
     done
     if [[ -n $preload ]]; then
         [[ -f $preload ]] || die "no preload library at '$preload': build the native target kestrun_pty_parity"
     fi
 fi
-export KESTRUN_SERVED_PORTS
-KESTRUN_SERVED_PORTS=$(IFS=,; echo "${served[*]}")
 
 if [[ -n $preload ]] && ! $listing; then
     export LD_PRELOAD=$preload${LD_PRELOAD:+:$LD_PRELOAD}
