@@ -1,0 +1,73 @@
+#include "platform/win32/setupapi_ports_registry.h"
+
+#include <windows.h>
+// <setupapi.h> needs <windows.h> before it.
+#include <setupapi.h>
+
+#include <array>
+#include <cstring>
+
+namespace platform::win32 {
+
+namespace {
+
+constexpr DWORD PropertyBufferSize = 257;
+
+GUID ToGuid(const ClassGuid& deviceClass) {
+    GUID guid{};
+    guid.Data1 = deviceClass.Data1;
+    guid.Data2 = deviceClass.Data2;
+    guid.Data3 = deviceClass.Data3;
+    std::memcpy(guid.Data4, deviceClass.Data4.data(), sizeof(guid.Data4));
+    return guid;
+}
+
+std::string Property(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
+    std::array<char, PropertyBufferSize> buffer{};
+    DWORD dataType = 0;
+    DWORD requiredSize = 0;
+    // A name longer than the buffer fails the call; what the buffer may hold
+    // then is not defined, so it counts as no name at all.
+    if (!::SetupDiGetDeviceRegistryPropertyA(set, &device, property, &dataType,
+                                             reinterpret_cast<BYTE*>(buffer.data()),
+                                             PropertyBufferSize, &requiredSize))
+        return {};
+    return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+}
+
+}  // namespace
+
+bool SetupApiPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
+                                           std::vector<DeviceNames>& devices) {
+    devices.clear();
+    const GUID guid = ToGuid(deviceClass);
+    // The setup class's own devices. With DIGCF_DEVICEINTERFACE the GUID would
+    // be read as a device-interface class, which no COM port registers under
+    // the Ports class GUID, and the list would always be empty.
+    const HDEVINFO set = ::SetupDiGetClassDevsA(&guid, nullptr, nullptr, DIGCF_PRESENT);
+    if (set == INVALID_HANDLE_VALUE)
+        return false;
+    for (DWORD index = 0;; ++index) {
+        SP_DEVINFO_DATA device{};
+        // The record's own size on this platform (32 bytes on 64-bit
+        // Windows); any other value is refused.
+        device.cbSize = sizeof(device);
+        if (!::SetupDiEnumDeviceInfo(set, index, &device))
+            break;
+        devices.push_back(
+            {Property(set, device, SPDRP_FRIENDLYNAME), Property(set, device, SPDRP_DEVICEDESC)});
+    }
+    ::SetupDiDestroyDeviceInfoList(set);
+    return true;
+}
+
+bool SetupApiPortsRegistry::ProbePort(const std::string& path) {
+    const HANDLE port = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (port == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(port);
+    return true;
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,21 @@
+// The device list of a setup class from SetupAPI, and the presence probe of a
+// COM port by opening it.
+#pragma once
+
+#include "platform/ports_registry.h"
+
+namespace platform::win32 {
+
+class SetupApiPortsRegistry final : public PortsRegistry {
+  public:
+    // The class's present devices with their friendly names and descriptions,
+    // each read as single-byte text into a 257-byte buffer; a property that
+    // is missing or does not fit reads as empty.
+    bool PresentDevices(const ClassGuid& deviceClass, std::vector<DeviceNames>& devices) override;
+
+    // Opens the port for no access at all, which still fails while another
+    // program holds it, and closes it again at once.
+    bool ProbePort(const std::string& path) override;
+};
+
+}  // namespace platform::win32
