@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/image_store.h"
 #include "link/port_discovery.h"
 #include "platform/win32/setupapi_ports_registry.h"
 #include "platform/win32/win32_serial.h"
@@ -74,8 +75,9 @@ class PortsOnWine : public ::testing::Test {
     platform::win32::SetupApiPortsRegistry registry;
     platform::win32::Win32Serial serial;
     devlink::UpdaterState state;
+    image::DeviceImage image;
     devlink::SerialChannel channel{state, serial};
-    devlink::Bootloader boot{state, channel};
+    devlink::Bootloader boot{state, channel, image};
     devlink::PortDiscovery discovery{state, registry, channel, boot};
 };
 

@@ -21,7 +21,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using devlink::RxBuffer;
 using std::chrono::milliseconds;
 
 // The runner's --serve ports: KESTRUN_PORT_1 answers at any rate, _2 only at 9600.
@@ -34,7 +33,7 @@ class LinkOnWine : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(port.empty()) << "run by run_under_wine.sh --serve";
-        image::BuildImage();
+        image.BuildImage();
     }
     void TearDown() override {
         if (state.PortOpen)
@@ -47,14 +46,15 @@ class LinkOnWine : public ::testing::Test {
         std::uint32_t sent = 0;
         ASSERT_TRUE(serial.WriteFile(state.PortHandle, get, 2, sent) && sent == 2);
     }
-    Bytes Block() const { return Bytes(RxBuffer.begin() + 1, RxBuffer.begin() + 129); }
+    Bytes Block() const { return Bytes(boot.ReadBackBlock().begin(), boot.ReadBackBlock().end()); }
 
     const std::string port = ServedPort("KESTRUN_PORT_1");
     platform::win32::Win32Serial serial;
     platform::win32::SetupApiPortsRegistry registry;
     devlink::UpdaterState state;
+    image::DeviceImage image;
     devlink::SerialChannel channel{state, serial};
-    devlink::Bootloader boot{state, channel};
+    devlink::Bootloader boot{state, channel, image};
     devlink::PortDiscovery discovery{state, registry, channel, boot};
 };
 
@@ -73,13 +73,13 @@ TEST_F(LinkOnWine, FramesGoThroughByteForByteOnAn8E1LineWithoutXonXoff) {
     // The Get answer carries 0x11 twice, which XON/XOFF would swallow.
     ASSERT_TRUE(boot.SyncBootloader());
     ASSERT_TRUE(boot.GetBootloaderInfo());
-    EXPECT_EQ(Bytes(devlink::BootCommands.begin(), devlink::BootCommands.begin() + 11),
+    EXPECT_EQ(Bytes(boot.Buffers().BootCommands.begin(), boot.Buffers().BootCommands.begin() + 11),
               (Bytes{0x00, 0x01, 0x02, 0x11, 0x21, 0x31, 0x43, 0x63, 0x73, 0x82, 0x92}));
     ASSERT_TRUE(boot.ReadBlock(image::FirmwareBase));
     EXPECT_EQ(Block(), Bytes(128, 0xFF)) << "the device's memory before the write";
     ASSERT_TRUE(boot.WriteBlock(image::FirmwareBase));
     ASSERT_TRUE(boot.ReadBlock(image::FirmwareBase));
-    const auto written = image::Image.begin() + image::FirmwareBase;
+    const auto written = image.Image.begin() + image::FirmwareBase;
     EXPECT_EQ(Block(), Bytes(written, written + 128));
 }
 
@@ -117,7 +117,7 @@ TEST_F(LinkOnWine, PurgeAndDrainEmptyTheInputQueue) {
     EXPECT_EQ(channel.BytesWaiting(), 0u);
     SendGet();
     ASSERT_TRUE(channel.WaitForBytes(2000, 15));
-    channel.DrainInput();
+    channel.DrainInput(boot.Buffers().RxBuffer);
     EXPECT_EQ(channel.BytesWaiting(), 0u);
     EXPECT_TRUE(boot.ReadBlock(image::FirmwareBase)) << "nothing stale taken for its answer";
 }
