@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "ui/qt/input_conventions.h"
 #include "ui/qt/layout_extras.h"
 #include "ui/qt/window_manager_title.h"
 #include "ui_Update_Main.h"
@@ -25,6 +26,8 @@ MainWindow::MainWindow(platform::SerialApi& serial, platform::PortsRegistry& reg
     layout_->setupUi(this);
     ApplyLayoutExtras(*this);
     KeepEmptyTitleEmpty(*this);
+    OfferNoContextMenus(*this);
+    EnterPressesFocusedButton(*this);
 
     pageArea_ = layout_->PageControl1->geometry();
     pageAreaRightGap_ = width() - (pageArea_.x() + pageArea_.width());
