@@ -8,14 +8,16 @@
 
 #include "platform/posix/port_descriptions.h"
 #include "platform/posix/port_names.h"
-#include "platform/posix/tty_open.h"
 
 namespace platform::posix {
 
 namespace fs = std::filesystem;
 
-SysfsPortsRegistry::SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot)
-    : sysRoot_(std::move(sysRoot)), deviceRoot_(std::move(deviceRoot)) {}
+SysfsPortsRegistry::SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot,
+                                       OpenFailureReport report)
+    : sysRoot_(std::move(sysRoot)),
+      deviceRoot_(std::move(deviceRoot)),
+      report_(std::move(report)) {}
 
 bool SysfsPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
                                         std::vector<DeviceNames>& devices) {
@@ -60,7 +62,7 @@ bool SysfsPortsRegistry::ProbePort(const std::string& path) {
     // again (HUPCL); that is what asking Windows about a COM port does too.
     // A port this program holds stays safe: its exclusive flag refuses this
     // open (except to root), as Windows refuses a second open of a COM port.
-    const int fd = OpenTty(deviceRoot_ + "/" + *node, TtyUse::Shared);
+    const int fd = OpenTty(deviceRoot_ + "/" + *node, TtyUse::Shared, report_);
     if (fd < 0)
         return false;
     ::close(fd);

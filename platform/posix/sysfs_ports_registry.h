@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/ports_registry.h"
+#include "platform/posix/tty_open.h"
 
 namespace platform::posix {
 
@@ -14,8 +15,10 @@ inline constexpr ClassGuid PortsClass{
 
 class SysfsPortsRegistry final : public PortsRegistry {
   public:
-    // The program passes "/sys" and "/dev"; tests pass a prepared tree.
-    SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot);
+    // The program passes "/sys" and "/dev"; tests pass a prepared tree. A
+    // probed port that exists but does not open goes to `report`, if given.
+    SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot,
+                       OpenFailureReport report = {});
 
     // The serial ports of <sys>/class/tty that have hardware behind them and a
     // port name, in ascending port-number order. Any other class is listed as
@@ -28,6 +31,7 @@ class SysfsPortsRegistry final : public PortsRegistry {
   private:
     std::string sysRoot_;
     std::string deviceRoot_;
+    OpenFailureReport report_;
 };
 
 }  // namespace platform::posix

@@ -3,7 +3,10 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include "serial_port_fixture.h"
 
@@ -75,6 +78,21 @@ TEST_F(PosixSerialOpen, APortInUseIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(ExclusiveFlag(), 0);
     ::close(holder);
     EXPECT_NE(otherProgram.CreateFile(PortPath), InvalidHandle) << "the claim ends with the close";
+}
+
+TEST_F(PosixSerialOpen, SaysWhyAPortThatIsThereDidNotOpen) {
+    std::vector<std::pair<std::string, int>> reports;
+    platform::posix::PosixSerial reporting(tree.DevRoot(), [&](const std::string& path, int error) {
+        reports.push_back({path, error});
+    });
+    tree.AddDevNode("ttyUSB2", tree.Root() + "/gone");
+    tree.AddDevNode("ttyUSB3", tree.Root());
+    ASSERT_NE(serial.CreateFile(PortPath), InvalidHandle);
+    for (const char* path : {R"(\\.\COM35)", R"(\\.\COM36)", R"(\\.\COM37)", PortPath})
+        EXPECT_EQ(reporting.CreateFile(path), InvalidHandle) << path;
+    EXPECT_EQ(reports,
+              (std::vector<std::pair<std::string, int>>{{tree.DevRoot() + "/ttyUSB3", EISDIR},
+                                                        {tree.DevRoot() + "/ttyUSB0", EBUSY}}));
 }
 
 TEST_F(PosixSerialOpen, PortsStillOpenAreClosedWithTheObject) {

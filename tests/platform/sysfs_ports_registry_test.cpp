@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "serial_port_fixture.h"
@@ -91,6 +92,16 @@ TEST_F(SysfsRegistry, ProbeFindsExactlyTheNodesThatOpenAndKeepsNoneOpen) {
     const platform::PortHandle port = serial.CreateFile(R"(\\.\COM33)");
     EXPECT_NE(port, platform::InvalidHandle);
     EXPECT_EQ(registry.ProbePort(R"(\\.\COM33)"), ::geteuid() == 0);
+}
+
+TEST_F(SysfsRegistry, ProbeSaysWhyANodeThatIsThereDidNotOpen) {
+    std::vector<int> errors;
+    SysfsPortsRegistry reporting(tree.SysRoot(), tree.DevRoot(),
+                                 [&](const std::string&, int error) { errors.push_back(error); });
+    tree.AddDevNode("ttyUSB0", tree.Root());
+    EXPECT_FALSE(reporting.ProbePort(R"(\\.\COM33)"));
+    EXPECT_FALSE(reporting.ProbePort(R"(\\.\COM34)"));
+    EXPECT_EQ(errors, std::vector<int>{EISDIR});
 }
 
 TEST(FakeSysfs, RemovesItsTreeWhenDone) {
