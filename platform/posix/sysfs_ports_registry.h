@@ -17,15 +17,16 @@ class SysfsPortsRegistry final : public PortsRegistry {
   public:
     // The program passes "/sys" and "/dev"; tests pass a prepared tree. A
     // probed port that exists but does not open goes to `report`, if given.
-    SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot,
-                       OpenFailureReport report = {});
+    SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot, OpenFailureReport report = {});
 
     // The serial ports of <sys>/class/tty that have hardware behind them and a
-    // port name, in ascending port-number order. Any other class is listed as
-    // empty; false only when <sys>/class/tty cannot be read.
+    // port name, in ascending port-number order, leaving out placeholders.
+    // Any other class is listed as empty; false only when <sys>/class/tty
+    // cannot be read.
     bool PresentDevices(const ClassGuid& deviceClass, std::vector<DeviceNames>& devices) override;
 
-    // Opens the port's node without claiming it and closes it again at once.
+    // Opens the port's node without claiming it and closes it again at once;
+    // a placeholder is not present.
     bool ProbePort(const std::string& path) override;
 
   private:
