@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QByteArray>
 
+#include "desktop_qt_settings.h"
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    IgnoreDesktopQtSettings();
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }

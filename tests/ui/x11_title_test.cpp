@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "desktop_qt_settings.h"
 #include "window_fixture.h"
 
 namespace ui_test {
@@ -39,6 +40,7 @@ TEST_F(WindowTest, TheWindowManagerReadsAnEmptyTitle) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    IgnoreDesktopQtSettings();
     if (std::getenv("DISPLAY") == nullptr)
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     else
