@@ -31,8 +31,9 @@ TEST_F(WindowTest, TheWindowManagerReadsAnEmptyTitle) {
     if (QGuiApplication::platformName() != QLatin1String("xcb") || !x11)
         GTEST_SKIP() << "no X display";
     window->show();
+    const auto id = static_cast<xcb_window_t>(window->winId());
     for (const char* property : {"_NET_WM_NAME", "WM_NAME"})
-        EXPECT_EQ(TextProperty(x11->connection(), window->winId(), property), "") << property;
+        EXPECT_EQ(TextProperty(x11->connection(), id, property), "") << property;
 }
 
 }  // namespace
