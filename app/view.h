@@ -12,20 +12,26 @@
 
 namespace app {
 
-#define KESTRUN_CONTROLS(X)                                                                     \
-    /* the fixed frame */                                                                       \
-    X(Image6)                                                                                   \
-    X(ListBoxVer) X(PageControl1) X(btnESC) X(btnBACK) X(btnNEXT) X(Panel1) /* the pages */     \
-        X(TabSheet1) X(TabSheet2) X(TabSheet3) X(TabSheet4)                                     \
-            X(TabSheet5) /* page 1: welcome; the two buttons lie out of sight and do nothing */ \
-        X(RichEdit1) X(Button1) X(Button2) /* page 2: preparation */                            \
-        X(ListBox1)                        /* page 3: connection */                             \
-        X(Label1) X(lbConnected) X(lbNotConnected) X(ListBox6) X(txtConnFail) X(txtConnOK)      \
-            X(btnConnect) X(ListBox2) X(cbKeepUser) /* page 4: update */                        \
-        X(lbWrite) X(BarWrite) X(lbWriteOn) X(lbWriteOK) X(lbWriteErr) X(lbVerify) X(BarVerify) \
-            X(lbVerifyOn) X(lbVerifyOK) X(lbVerifyErr) X(txtWriteOK) X(txtWriteFail)            \
-                X(ListWriteOK) X(ListWriteFail) /* page 5: closing */                           \
-        X(ListBox4)
+// clang-format off
+#define KESTRUN_CONTROLS(X)                                                              \
+    /* the fixed frame */                                                                \
+    X(Image6) X(ListBoxVer) X(PageControl1) X(btnESC) X(btnBACK) X(btnNEXT) X(Panel1)    \
+    /* the pages */                                                                      \
+    X(TabSheet1) X(TabSheet2) X(TabSheet3) X(TabSheet4) X(TabSheet5)                     \
+    /* page 1: welcome; the two buttons lie out of sight and do nothing */               \
+    X(RichEdit1) X(Button1) X(Button2)                                                   \
+    /* page 2: preparation */                                                            \
+    X(ListBox1)                                                                          \
+    /* page 3: connection */                                                             \
+    X(Label1) X(lbConnected) X(lbNotConnected) X(ListBox6) X(txtConnFail) X(txtConnOK)   \
+    X(btnConnect) X(ListBox2) X(cbKeepUser)                                              \
+    /* page 4: update */                                                                 \
+    X(lbWrite) X(BarWrite) X(lbWriteOn) X(lbWriteOK) X(lbWriteErr)                       \
+    X(lbVerify) X(BarVerify) X(lbVerifyOn) X(lbVerifyOK) X(lbVerifyErr)                  \
+    X(txtWriteOK) X(txtWriteFail) X(ListWriteOK) X(ListWriteFail)                        \
+    /* page 5: closing */                                                                \
+    X(ListBox4)
+// clang-format on
 
 enum class Control {
 #define KESTRUN_CONTROL_ENUM(name) name,

@@ -11,6 +11,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev   # the window
   libudev-dev                                 # device arrival and removal
+  libxcb1-dev                                 # the window's title under X11
   libgtest-dev libgmock-dev                   # tests
   fonts-dejavu-core fonts-liberation2         # the tick and cross glyphs; the texts
   xvfb xauth                                  # running the window without a desktop

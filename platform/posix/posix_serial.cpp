@@ -15,7 +15,6 @@
 #include "platform/posix/line_termios.h"
 #include "platform/posix/monotonic_deadline.h"
 #include "platform/posix/port_names.h"
-#include "platform/posix/tty_open.h"
 
 namespace platform::posix {
 
@@ -41,7 +40,8 @@ WaitResult WaitFor(int fd, short events, const Deadline& deadline) {
 
 }  // namespace
 
-PosixSerial::PosixSerial(std::string deviceRoot) : deviceRoot_(std::move(deviceRoot)) {}
+PosixSerial::PosixSerial(std::string deviceRoot, OpenFailureReport report)
+    : deviceRoot_(std::move(deviceRoot)), report_(std::move(report)) {}
 
 PosixSerial::~PosixSerial() {
     for (const auto& [fd, port] : ports_)
@@ -59,7 +59,7 @@ PortHandle PosixSerial::CreateFileA(const std::string& path) {
     const auto node = NodeNameForDevicePath(path);
     if (!node)
         return InvalidHandle;
-    const int fd = OpenTty(deviceRoot_ + "/" + *node, TtyUse::Exclusive);
+    const int fd = OpenTty(deviceRoot_ + "/" + *node, TtyUse::Exclusive, report_);
     if (fd < 0)
         return InvalidHandle;
     ports_[fd] = OpenPort{};

@@ -5,7 +5,8 @@
 // links to pseudo-terminals). A handle is the descriptor number of the open
 // tty; calls on a handle that this object did not open, or has closed, fail
 // without touching any descriptor. Handles still open when the object goes
-// away are closed then.
+// away are closed then. A port that exists but does not open goes to the
+// optional `report`, so the user can learn why the device was not found.
 #pragma once
 
 #include <time.h>
@@ -13,13 +14,14 @@
 #include <map>
 #include <string>
 
+#include "platform/posix/tty_open.h"
 #include "platform/serial_api.h"
 
 namespace platform::posix {
 
 class PosixSerial final : public SerialApi {
   public:
-    explicit PosixSerial(std::string deviceRoot);
+    explicit PosixSerial(std::string deviceRoot, OpenFailureReport report = {});
     ~PosixSerial() override;
     PosixSerial(const PosixSerial&) = delete;
     PosixSerial& operator=(const PosixSerial&) = delete;
@@ -56,6 +58,7 @@ class PosixSerial final : public SerialApi {
     static void Close(int fd);
 
     std::string deviceRoot_;
+    OpenFailureReport report_;
     std::map<int, OpenPort> ports_;
     timespec lastSleepEnd_{};
 };

@@ -6,16 +6,33 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/posix/placeholder_ports.h"
 #include "platform/posix/port_descriptions.h"
 #include "platform/posix/port_names.h"
-#include "platform/posix/tty_open.h"
 
 namespace platform::posix {
 
 namespace fs = std::filesystem;
 
-SysfsPortsRegistry::SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot)
-    : sysRoot_(std::move(sysRoot)), deviceRoot_(std::move(deviceRoot)) {}
+namespace {
+
+// A node that does not open cannot be judged, and counts as real.
+bool IsPlaceholderNode(const std::string& path, const std::string& node) {
+    const int fd = OpenTty(path, TtyUse::Shared);
+    if (fd < 0)
+        return false;
+    const bool placeholder = IsPlaceholder(node, SerialCoreUartType(fd));
+    ::close(fd);
+    return placeholder;
+}
+
+}  // namespace
+
+SysfsPortsRegistry::SysfsPortsRegistry(std::string sysRoot, std::string deviceRoot,
+                                       OpenFailureReport report)
+    : sysRoot_(std::move(sysRoot)),
+      deviceRoot_(std::move(deviceRoot)),
+      report_(std::move(report)) {}
 
 bool SysfsPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
                                         std::vector<DeviceNames>& devices) {
@@ -41,6 +58,9 @@ bool SysfsPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
         entry.hasDevice = fs::exists(fs::symlink_status(it->path() / "device", linkError));
         if (!entry.hasDevice)
             continue;
+        if (MayBePlaceholder(entry.node) &&
+            IsPlaceholderNode(deviceRoot_ + "/" + entry.node, entry.node))
+            continue;
         const fs::path driver = fs::read_symlink(it->path() / "device" / "driver", linkError);
         if (!linkError)
             entry.driver = DriverNameFromLink(driver.string());
@@ -60,11 +80,12 @@ bool SysfsPortsRegistry::ProbePort(const std::string& path) {
     // again (HUPCL); that is what asking Windows about a COM port does too.
     // A port this program holds stays safe: its exclusive flag refuses this
     // open (except to root), as Windows refuses a second open of a COM port.
-    const int fd = OpenTty(deviceRoot_ + "/" + *node, TtyUse::Shared);
+    const int fd = OpenTty(deviceRoot_ + "/" + *node, TtyUse::Shared, report_);
     if (fd < 0)
         return false;
+    const bool placeholder = IsPlaceholder(*node, SerialCoreUartType(fd));
     ::close(fd);
-    return true;
+    return !placeholder;
 }
 
 }  // namespace platform::posix

@@ -9,7 +9,9 @@
 
 namespace platform::posix {
 
-int OpenTty(const std::string& path, TtyUse use) {
+namespace {
+
+int Open(const std::string& path, TtyUse use) {
     // O_NONBLOCK keeps the open from waiting for carrier on a modem-controlled
     // line; reads and writes stay non-blocking and wait in poll() instead.
     int fd = -1;
@@ -26,8 +28,27 @@ int OpenTty(const std::string& path, TtyUse use) {
     // It comes first so that a port found busy is left exactly as it was:
     // TIOCEXCL is a flag of the tty itself, not of this descriptor.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        // A lock held elsewhere says "would block"; what it means is busy.
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
+        errno = error;
         return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+bool IsAbsence(int error) {
+    return error == ENOENT || error == ENXIO || error == ENODEV;
+}
+
+int OpenTty(const std::string& path, TtyUse use, const OpenFailureReport& report) {
+    const int fd = Open(path, use);
+    if (fd < 0 && report && !IsAbsence(errno)) {
+        const int error = errno;
+        report(path, error);
+        errno = error;
     }
     return fd;
 }

@@ -3,7 +3,10 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include "serial_port_fixture.h"
 
@@ -18,28 +21,40 @@ class PosixSerialOpen : public SerialPortTest {
     int OpenSlave() const {
         return ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     }
-    // The tty's exclusive-use flag, read through a descriptor of our own.
-    int ExclusiveFlag() const {
-        const int fd = OpenSlave();
+    // The tty's exclusive-use flag, read through `fd` or a descriptor of our own.
+    static int ExclusiveFlag(int fd) {
         int exclusive = -1;
         ::ioctl(fd, TIOCGEXCL, &exclusive);
+        return exclusive;
+    }
+    int ExclusiveFlag() const {
+        const int fd = OpenSlave();
+        const int exclusive = ExclusiveFlag(fd);
         ::close(fd);
         return exclusive;
     }
 };
 
 TEST_F(PosixSerialOpen, OpensThePortBehindItsNameAndClosesItOnce) {
+    // Opened before the port: while the port is held, only root may open
+    // the tty again.
+    const int watcher = OpenSlave();
     const int before = OpenDescriptorCount();
     const PortHandle port = serial.CreateFileA(PortPath);
     ASSERT_NE(port, InvalidHandle);
     EXPECT_EQ(OpenDescriptorCount(), before + 1);
-    EXPECT_EQ(ExclusiveFlag(), 1);
+    EXPECT_EQ(ExclusiveFlag(watcher), 1);
+    const int second = OpenSlave();
+    EXPECT_TRUE(second < 0 ? errno == EBUSY : ::geteuid() == 0);
+    if (second >= 0)
+        ::close(second);
     EXPECT_TRUE(serial.CloseHandle(port));
     EXPECT_EQ(OpenDescriptorCount(), before);
     EXPECT_FALSE(serial.CloseHandle(port));
     // The flag belongs to the tty, which a pty keeps while its master is
     // open: left set, it would lock out the reopen at the second rate.
-    EXPECT_EQ(ExclusiveFlag(), 0);
+    EXPECT_EQ(ExclusiveFlag(watcher), 0);
+    ::close(watcher);
 }
 
 TEST_F(PosixSerialOpen, NamesWithoutAnOpenableTtyLeaveNothingOpen) {
@@ -75,6 +90,21 @@ TEST_F(PosixSerialOpen, APortInUseIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(ExclusiveFlag(), 0);
     ::close(holder);
     EXPECT_NE(otherProgram.CreateFileA(PortPath), InvalidHandle) << "the claim ends with the close";
+}
+
+TEST_F(PosixSerialOpen, SaysWhyAPortThatIsThereDidNotOpen) {
+    std::vector<std::pair<std::string, int>> reports;
+    platform::posix::PosixSerial reporting(tree.DevRoot(), [&](const std::string& path, int error) {
+        reports.push_back({path, error});
+    });
+    tree.AddDevNode("ttyUSB2", tree.Root() + "/gone");
+    tree.AddDevNode("ttyUSB3", tree.Root());
+    ASSERT_NE(serial.CreateFileA(PortPath), InvalidHandle);
+    for (const char* path : {R"(\\.\COM35)", R"(\\.\COM36)", R"(\\.\COM37)", PortPath})
+        EXPECT_EQ(reporting.CreateFileA(path), InvalidHandle) << path;
+    EXPECT_EQ(reports,
+              (std::vector<std::pair<std::string, int>>{{tree.DevRoot() + "/ttyUSB3", EISDIR},
+                                                        {tree.DevRoot() + "/ttyUSB0", EBUSY}}));
 }
 
 TEST_F(PosixSerialOpen, PortsStillOpenAreClosedWithTheObject) {

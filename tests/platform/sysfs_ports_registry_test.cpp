@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+
+#include "platform/posix/placeholder_ports.h"
 
 #include "serial_port_fixture.h"
 
@@ -72,12 +75,16 @@ TEST_F(SysfsRegistry, OtherClassesListNothingAndAMissingClassFolderFails) {
 TEST_F(SysfsRegistry, ProbeFindsExactlyTheNodesThatOpenAndKeepsNoneOpen) {
     PseudoTerminal pty;
     tree.AddTty("ttyUSB0", "cp210x", pty.SlavePath());
+    // Not a serial-core port, so not a placeholder: listed and present.
+    tree.AddTty("ttyS1", "serial8250", pty.SlavePath());
+    EXPECT_EQ(FriendlyNames().front(), "Communications Port (COM2)");
     tree.AddTty("ttyUSB1", "cp210x", tree.Root() + "/unplugged");
     tree.AddTty("ttyUSB2", "cp210x");
     tree.AddDevNode("ttyACM31", pty.SlavePath());
 
     const int before = OpenDescriptorCount();
     EXPECT_TRUE(registry.ProbePort(R"(\\.\COM33)"));
+    EXPECT_TRUE(registry.ProbePort(R"(\\.\COM2)"));
     EXPECT_TRUE(registry.ProbePort(R"(\\.\COM96)")) << "a node needs no sysfs entry to open";
     for (const char* absent : {R"(\\.\COM34)", R"(\\.\COM35)", R"(\\.\COM1)", R"(\\.\COM97)",
                                R"(\\.\COM033)", "COM33"}) {
@@ -91,6 +98,25 @@ TEST_F(SysfsRegistry, ProbeFindsExactlyTheNodesThatOpenAndKeepsNoneOpen) {
     const platform::PortHandle port = serial.CreateFileA(R"(\\.\COM33)");
     EXPECT_NE(port, platform::InvalidHandle);
     EXPECT_EQ(registry.ProbePort(R"(\\.\COM33)"), ::geteuid() == 0);
+}
+
+TEST_F(SysfsRegistry, ProbeSaysWhyANodeThatIsThereDidNotOpen) {
+    std::vector<int> errors;
+    SysfsPortsRegistry reporting(tree.SysRoot(), tree.DevRoot(),
+                                 [&](const std::string&, int error) { errors.push_back(error); });
+    tree.AddDevNode("ttyUSB0", tree.Root());
+    EXPECT_FALSE(reporting.ProbePort(R"(\\.\COM33)"));
+    EXPECT_FALSE(reporting.ProbePort(R"(\\.\COM34)"));
+    EXPECT_EQ(errors, std::vector<int>{EISDIR});
+}
+
+// Only a ttyS port whose UART type the serial core knows to be unknown.
+TEST(PlaceholderPorts, AreTtySPortsOfUnknownUartType) {
+    using platform::posix::IsPlaceholder;
+    EXPECT_TRUE(IsPlaceholder("ttyS5", 0));
+    EXPECT_FALSE(IsPlaceholder("ttyS5", 4)) << "a 16550A";
+    EXPECT_FALSE(IsPlaceholder("ttyS5", std::nullopt)) << "no serial-core port";
+    EXPECT_FALSE(IsPlaceholder("ttyUSB0", 0)) << "USB bridges report no type";
 }
 
 TEST(FakeSysfs, RemovesItsTreeWhenDone) {

@@ -187,7 +187,7 @@ class UdevInjectedEvents : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!netns_.Entered())
-            GTEST_SKIP() << "cannot enter a private network namespace (needs CAP_SYS_ADMIN)";
+            GTEST_SKIP() << "needs root: injects udev events in a private network namespace";
         if (!notifications_.RegisterDeviceNotificationA())
             GTEST_SKIP() << "no udev monitor can be created here";
         sender_.emplace();

@@ -1,13 +1,17 @@
 // The main window's wiring: start-up, the buttons, closing, resizing and the
 // idle event reach the window logic.
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QTimer>
 #include <QWheelEvent>
 #include <utility>
@@ -98,6 +102,39 @@ TEST_F(WiredWindow, UserCannotSwitchPagesBehindTheButtonsBack) {
         EXPECT_EQ(Page(), Control::TabSheet3) << "wheel " << delta;
     }
     EXPECT_EQ(tabs->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(WiredWindow, EnterAndReturnPressTheFocusedButtonEscapeDoesNothing) {
+    auto* next = Find<QPushButton>("btnNEXT");
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                         std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
+        const Control before = Page();
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(next, &press);
+        EXPECT_NE(Page(), before) << "key " << key;
+    }
+    for (QWidget* target : {static_cast<QWidget*>(next), static_cast<QWidget*>(window.get())}) {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &escape);
+    }
+    EXPECT_EQ(Page(), Control::TabSheet3);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(WiredWindow, NoControlOffersAContextMenu) {
+    auto* text = Find<QTextEdit>("RichEdit1");
+    for (QWidget* target : {static_cast<QWidget*>(text), text->viewport(),
+                            static_cast<QWidget*>(text->verticalScrollBar()),
+                            static_cast<QWidget*>(text->horizontalScrollBar()), Find("ListBoxVer"),
+                            Find("btnNEXT"), static_cast<QWidget*>(window.get())}) {
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(1, 1),
+                                  target->mapToGlobal(QPoint(1, 1)));
+        QCoreApplication::sendEvent(target, &request);
+        QWidget* menu = QApplication::activePopupWidget();
+        EXPECT_EQ(menu, nullptr) << target->metaObject()->className();
+        if (menu)
+            menu->close();
+    }
 }
 
 TEST_F(WiredWindow, ConnectButtonRunsTheConnectionAttempt) {

@@ -6,7 +6,9 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "ui/qt/input_conventions.h"
 #include "ui/qt/layout_extras.h"
+#include "ui/qt/window_manager_title.h"
 #include "ui_Update_Main.h"
 
 // Q_INIT_RESOURCE cannot be used inside a namespace.
@@ -23,6 +25,9 @@ MainWindow::MainWindow(platform::SerialApi& serial, platform::PortsRegistry& reg
     InstallFontSubstitutes();
     layout_->setupUi(this);
     ApplyLayoutExtras(*this);
+    KeepEmptyTitleEmpty(*this);
+    OfferNoContextMenus(*this);
+    EnterPressesFocusedButton(*this);
 
     pageArea_ = layout_->PageControl1->geometry();
     pageAreaRightGap_ = width() - (pageArea_.x() + pageArea_.width());
