@@ -1,4 +1,5 @@
 // The logic's operations on real controls, the buttons' wiring and the keys.
+#include <array>
 #include <stdexcept>
 #include <vector>
 
@@ -32,6 +33,15 @@ TEST_F(Win32View, StartsAsTheCreationHandlerLeavesIt) {
     EXPECT_EQ(window->View().TabCaption(Control::TabSheet1), "");
     EXPECT_FALSE(window->View().TabVisible(Control::TabSheet2));
     EXPECT_EQ(GetWindowTextLengthW(window->Handle()), 0);
+    // The program's resources, which the tests carry too.
+    EXPECT_NE(GetClassLongPtrW(window->Handle(), GCLP_HICON), 0u);
+    BITMAP logo{};
+    const HANDLE bitmap =
+        LoadImageW(GetModuleHandleW(nullptr), L"LOGO", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    ASSERT_EQ(GetObjectW(bitmap, sizeof(logo), &logo), int{sizeof(logo)});
+    EXPECT_EQ((std::array<LONG, 3>{logo.bmWidth, logo.bmHeight, logo.bmBitsPixel}),
+              (std::array<LONG, 3>{148, 86, 8}));
+    DeleteObject(bitmap);
 }
 
 TEST_F(Win32View, OperationsReachTheControls) {
