@@ -1,0 +1,131 @@
+// The message loop's idle event, pending messages, device notices and the
+// ways of closing the window.
+#include "fakes/interface_record.h"
+#include "link/device_events.h"
+#include "window_fixture.h"
+
+namespace win32_ui_test {
+namespace {
+
+// A loop that counts the pings it is given to dispatch.
+struct PingLoop {
+    static constexpr UINT kPing = WM_APP + 1;
+    void Post(int count) {
+        for (int i = 0; i < count; ++i)
+            PostThreadMessageW(GetCurrentThreadId(), kPing, 0, 0);
+    }
+    int pings = 0;
+    ui::win32::MessageLoop loop{[this](const MSG& m) { return m.message == kPing && ++pings; }};
+};
+
+using MessageLoop = WindowTest;
+
+TEST_F(MessageLoop, IdleRunsOnceEachTimeTheQueueHasEmptied) {
+    PingLoop counted;
+    counted.Post(3);
+    std::vector<int> pingsAtIdle;
+    const int code = counted.loop.Run([&] {
+        pingsAtIdle.push_back(counted.pings);
+        if (pingsAtIdle.size() == 1)
+            counted.Post(2);
+        else
+            PostQuitMessage(7);
+    });
+    EXPECT_EQ(code, 7);
+    EXPECT_EQ(pingsAtIdle, (std::vector<int>{3, 5}));
+}
+
+TEST_F(MessageLoop, PendingMessagesAreDispatchedWithoutIdleOrWaitAndTheQuitStays) {
+    PingLoop counted;
+    counted.loop.ProcessPending();  // returns on an empty queue
+    counted.Post(2);
+    PostQuitMessage(3);
+    counted.loop.ProcessPending();
+    EXPECT_EQ(counted.pings, 2);
+    window->View().ProcessPendingMessages();  // meets the quit again and leaves it
+    MSG quit;
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 3u);
+}
+
+// The search that the idle handler starts after an arrival ends the loop.
+struct QuittingRegistry : fakes::FixedPortsRegistry {
+    int lists = 0;
+    bool PresentDevices(const platform::ClassGuid& c,
+                        std::vector<platform::DeviceNames>& d) override {
+        ++lists;
+        PostQuitMessage(0);
+        return FixedPortsRegistry::PresentDevices(c, d);
+    }
+};
+
+TEST_F(MessageLoop, DeviceNoticesReachTheFormAndIdleActsOnThemOutsidePendingMessages) {
+    QuittingRegistry quitting;
+    window = std::make_unique<ui::win32::MainWindow>(GetModuleHandleW(nullptr), serial, quitting,
+                                                     &notifications);
+    const auto& state = window->Logic().State();
+    auto programmer = fakes::MakeInterfaceRecord(fakes::ProgrammerPath);
+    SendMessageW(window->Handle(), WM_DEVICECHANGE, platform::DeviceArrival,
+                 reinterpret_cast<LPARAM>(programmer.data()));
+    EXPECT_EQ(state.DeviceEvent, devlink::DeviceEventArrived);
+
+    window->View().ProcessPendingMessages();
+    EXPECT_EQ(quitting.lists, 0);
+    EXPECT_EQ(window->Run(), 0);
+    EXPECT_EQ(quitting.lists, 1);
+    EXPECT_EQ(state.DeviceEvent, devlink::DeviceEventNone);
+}
+
+// Clicks on a button, or a message to the window.
+struct WayToClose {
+    const char* name;
+    Control button;
+    int clicks;
+    UINT message;
+    WPARAM wParam;
+};
+
+void PrintTo(const WayToClose& way, std::ostream* out) {
+    *out << way.name;
+}
+
+class Closing : public WindowTest, public ::testing::WithParamInterface<WayToClose> {};
+
+TEST_P(Closing, RunsTheCloseHandlerOnceAndEndsTheLoop) {
+    PretendConnected();
+    for (int i = 0; i < GetParam().clicks; ++i)
+        Click(GetParam().button);
+    if (GetParam().message != 0)
+        SendMessageW(window->Handle(), GetParam().message, GetParam().wParam, 0);
+    EXPECT_TRUE(window->Closed());
+    EXPECT_EQ(serial.closes, 1);
+    EXPECT_FALSE(IsWindowVisible(window->Handle()));
+    EXPECT_TRUE(QuitQueued());
+    SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    window->View().Close();
+    EXPECT_FALSE(QuitQueued());
+    EXPECT_EQ(serial.closes, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWay, Closing,
+                         ::testing::Values(WayToClose{"Cancel", Control::btnESC, 1, 0, 0},
+                                           WayToClose{"OkOnTheLastPage", Control::btnNEXT, 5, 0, 0},
+                                           WayToClose{"CloseBox", Control::btnESC, 0, WM_CLOSE, 0},
+                                           WayToClose{"SystemMenu", Control::btnESC, 0,
+                                                      WM_SYSCOMMAND, SC_CLOSE}));
+
+TEST_F(MessageLoop, ClosingDuringTheUpdateStopsItBeforeTheClosedPortIsUsed) {
+    PretendConnected();
+    Click(Control::btnNEXT);
+    Click(Control::btnNEXT);
+    PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    Click(Control::btnNEXT);  // the update: its first look at the queue closes the window
+    EXPECT_TRUE(window->Closed());
+    EXPECT_EQ(serial.closes, 1);
+    EXPECT_EQ(serial.callsAfterClose, 0);
+    EXPECT_TRUE(serial.written.empty());
+    EXPECT_EQ(window->Run(), 0);  // back in the loop, the program ends
+}
+
+}  // namespace
+}  // namespace win32_ui_test
