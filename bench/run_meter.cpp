@@ -10,7 +10,9 @@ double CpuSeconds(int who) {
     rusage usage{};
     if (::getrusage(who, &usage) != 0)
         return 0;
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 

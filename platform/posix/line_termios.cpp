@@ -39,11 +39,11 @@ std::optional<termios> LineTermios(const termios& current, const LineSettings& s
 
     termios wanted = current;
     wanted.c_iflag &= ~CookedInput;
-    wanted.c_oflag &= ~OPOST;
+    wanted.c_oflag &= ~tcflag_t{OPOST};
     wanted.c_lflag &= ~CookedLocal;
     // CRTSCTS and HUPCL are deliberately left alone: the first is the port's
     // flow control, the second decides what the modem lines do on close.
-    wanted.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    wanted.c_cflag &= ~tcflag_t{CSIZE | PARENB | PARODD | CMSPAR | CSTOPB};
     wanted.c_cflag |= *frame | CREAD | CLOCAL;
     wanted.c_cc[VMIN] = 0;
     wanted.c_cc[VTIME] = 0;

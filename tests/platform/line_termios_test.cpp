@@ -64,7 +64,8 @@ TEST(RawModeInPlace, JudgesTheRateAndRawModeNotTheFrame) {
         change(t);
         return RawModeInPlace(t, B115200);
     };
-    EXPECT_TRUE(inPlaceAfter([](termios& t) { t.c_cflag &= ~PARENB; })) << "as a pty does";
+    EXPECT_TRUE(inPlaceAfter([](termios& t) { t.c_cflag &= ~tcflag_t{PARENB}; }))
+        << "as a pty does";
     EXPECT_FALSE(inPlaceAfter([](termios& t) { cfsetispeed(&t, B9600); }));
     EXPECT_FALSE(inPlaceAfter([](termios& t) { t.c_lflag |= ICANON; }));
     EXPECT_FALSE(inPlaceAfter([](termios& t) { t.c_iflag |= IXON; }));

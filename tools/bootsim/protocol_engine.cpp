@@ -373,8 +373,9 @@ void ProtocolEngine::OnEraseFrame(Clock::time_point at) {
     }
     const std::size_t pages = std::size_t{frame_[0]} + 1;
     const bool checksumRight = XorOf(frame_, 0, pages + 1) == frame_[pages + 1];
-    const bool pagesExist = std::all_of(frame_.begin() + 1, frame_.begin() + 1 + pages,
-                                        [](std::uint8_t page) { return page < PageCount; });
+    const bool pagesExist =
+        std::all_of(frame_.begin() + 1, frame_.begin() + 1 + static_cast<std::ptrdiff_t>(pages),
+                    [](std::uint8_t page) { return page < PageCount; });
     if (!checksumRight || !pagesExist) {
         Refuse(at);
         return;

@@ -214,7 +214,7 @@ void PtyServer::Serve() {
         if (events & POLLIN) {
             const ssize_t count = ::read(master_, buffer.data(), buffer.size());
             const auto readAt = Clock::now();
-            for (ssize_t i = 0; i < count; ++i) {
+            for (std::size_t i = 0; count > 0 && i < static_cast<std::size_t>(count); ++i) {
                 journal_.AddReceived(buffer[i], readAt);
                 input.push_back({buffer[i], wire.Arrival(readAt)});
             }

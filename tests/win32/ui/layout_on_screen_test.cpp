@@ -32,8 +32,10 @@ const wchar_t* const kClassOfKind[] = {L"Static",      L"Static",       L"ListBo
 // A list's lines, or a control's text; lines end in CR LF either way.
 std::wstring Text(HWND control, Kind kind) {
     std::wstring text(4096, L'\0');
-    text.resize(GetWindowTextW(control, text.data(), static_cast<int>(text.size())));
-    for (int i = 0; kind == Kind::List && i < SendMessageW(control, LB_GETCOUNT, 0, 0); ++i) {
+    const int length = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    const LRESULT lines = kind == Kind::List ? SendMessageW(control, LB_GETCOUNT, 0, 0) : 0;
+    for (WPARAM i = 0; static_cast<LRESULT>(i) < lines; ++i) {
         wchar_t line[256] = {};
         SendMessageW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
         text += (i ? L"\r\n" : L"") + std::wstring(line);
