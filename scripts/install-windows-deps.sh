@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that cross-building the Windows program and
+# running its tests under Wine need, beside those of install-deps.sh (whose
+# native build supplies the emulated programmer for those tests). Safe to run
+# again; asks for sudo when not run as root.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  exec sudo "$0" "$@"
+fi
+
+packages=(
+  g++-mingw-w64-x86-64-posix cmake python3   # the cross compiler; the layout table
+  googletest                                 # GoogleTest's sources, built for Windows
+  wine wine64 fonts-wine                     # running the tests; Wingdings and MS Sans Serif
+  xvfb xauth                                 # a display for the window's tests
+)
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
