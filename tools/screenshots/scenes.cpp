@@ -4,7 +4,7 @@
 #include "programmer_platform.h"
 #include "scene.h"
 #include "scene_driver.h"
-#include "stand_in_platform.h"
+#include "no_ports_platform.h"
 
 namespace screenshots {
 
