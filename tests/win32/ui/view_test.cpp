@@ -1,0 +1,124 @@
+// The logic's operations on real controls, the buttons' wiring and the keys.
+#include <stdexcept>
+#include <vector>
+
+#include "ui/win32/text.h"
+#include "window_fixture.h"
+
+namespace win32_ui_test {
+namespace {
+
+std::wstring Caption(HWND control) {
+    wchar_t text[64] = {};
+    GetWindowTextW(control, text, 64);
+    return text;
+}
+
+using Win32View = WindowTest;
+
+TEST_F(Win32View, StartsAsTheCreationHandlerLeavesIt) {
+    EXPECT_EQ(attachedBeforeCreate, window->Handle());
+    EXPECT_EQ(registrationsAtAttach, 0);
+    EXPECT_EQ(notifications.registrations, 1);
+    wchar_t line[64] = {};
+    SendMessageW(H(Control::ListBoxVer), LB_GETTEXT, 5, reinterpret_cast<LPARAM>(line));
+    EXPECT_STREQ(line, L"версия: v1.0.60 T415");
+    EXPECT_EQ(SendMessageW(H(Control::ListBoxVer), LB_GETCOUNT, 0, 0), 8);
+    EXPECT_FALSE(Shown(Control::btnBACK));
+    EXPECT_FALSE(Shown(Control::lbConnected));
+    EXPECT_FALSE(Shown(Control::BarWrite));
+    EXPECT_TRUE(Shown(Control::TabSheet1));
+    EXPECT_FALSE(Shown(Control::TabSheet2));
+    EXPECT_EQ(window->View().TabCaption(Control::TabSheet1), "");
+    EXPECT_FALSE(window->View().TabVisible(Control::TabSheet2));
+    EXPECT_EQ(GetWindowTextLengthW(window->Handle()), 0);
+}
+
+TEST_F(Win32View, OperationsReachTheControls) {
+    ui::win32::Win32View& view = window->View();
+    view.SetCaption(Control::btnNEXT, "OK");
+    EXPECT_EQ(Caption(H(Control::btnNEXT)), L"OK");
+    view.SetEnabled(Control::btnNEXT, false);
+    EXPECT_FALSE(IsWindowEnabled(H(Control::btnNEXT)));
+    view.SetVisible(Control::lbWriteErr, true);
+    EXPECT_TRUE(Shown(Control::lbWriteErr));
+
+    for (auto [set, shown] : std::vector<std::pair<int, int>>{{42, 42}, {-5, 0}, {250, 100}}) {
+        view.SetPosition(Control::BarVerify, set);
+        EXPECT_EQ(SendMessageW(H(Control::BarVerify), PBM_GETPOS, 0, 0), shown) << set;
+    }
+    EXPECT_FALSE(view.IsChecked(Control::cbKeepUser));
+    Click(Control::cbKeepUser);
+    EXPECT_TRUE(view.IsChecked(Control::cbKeepUser));
+
+    view.ReplaceLine(Control::ListBox4, 0, "Ура");
+    wchar_t line[16] = {};
+    SendMessageW(H(Control::ListBox4), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+    EXPECT_STREQ(line, L"Ура");
+    EXPECT_EQ(SendMessageW(H(Control::ListBox4), LB_GETCOUNT, 0, 0), 11);
+
+    view.SetActivePage(Control::TabSheet4);
+    EXPECT_EQ(view.ActivePage(), Control::TabSheet4);
+    for (Control page : {Control::TabSheet1, Control::TabSheet2, Control::TabSheet3,
+                         Control::TabSheet4, Control::TabSheet5})
+        EXPECT_EQ(Shown(page), page == Control::TabSheet4);
+
+    EXPECT_THROW(view.SetVisible(Control::TabSheet2, true), std::logic_error);
+    EXPECT_THROW(view.ReplaceLine(Control::ListBox4, 11, "x"), std::logic_error);
+    EXPECT_THROW(view.SetPosition(Control::lbWrite, 1), std::logic_error);
+    EXPECT_THROW(view.SetActivePage(Control::btnNEXT), std::logic_error);
+}
+
+TEST_F(Win32View, ButtonsRunTheirHandlersAndThePageAreaFollowsTheRightEdge) {
+    Click(Control::btnNEXT);
+    EXPECT_EQ(window->View().ActivePage(), Control::TabSheet2);
+    EXPECT_TRUE(Shown(Control::btnBACK));
+    Click(Control::btnBACK);
+    EXPECT_EQ(window->View().ActivePage(), Control::TabSheet1);
+
+    RECT frame;
+    GetWindowRect(window->Handle(), &frame);
+    SetWindowPos(window->Handle(), nullptr, 0, 0, frame.right - frame.left + 100,
+                 frame.bottom - frame.top + 50, SWP_NOMOVE | SWP_NOZORDER);
+    RECT area, page, button;
+    GetWindowRect(H(Control::PageControl1), &area);
+    MapWindowPoints(HWND_DESKTOP, window->Handle(), reinterpret_cast<POINT*>(&area), 2);
+    GetClientRect(H(Control::TabSheet1), &page);
+    GetWindowRect(H(Control::btnNEXT), &button);
+    MapWindowPoints(HWND_DESKTOP, window->Handle(), reinterpret_cast<POINT*>(&button), 2);
+    EXPECT_EQ(area.left, 183 + 100);
+    EXPECT_EQ(area.top, 0);
+    EXPECT_EQ(area.right - area.left, 417);
+    EXPECT_EQ(area.bottom - area.top, 345 + 50);
+    EXPECT_EQ(page.bottom, 345 + 50 - 25);
+    EXPECT_EQ(button.left, 488);  // the buttons stay where they were
+}
+
+TEST_F(Win32View, TabWalksTheLayoutsOrderEnterPressesEscDoesNothing) {
+    Show();
+    const auto press = [&](WPARAM key) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+        window->View().ProcessPendingMessages();
+    };
+    // The welcome page's two buttons lie out of sight but take the focus,
+    // as they always have; Назад is hidden on the first page.
+    const std::vector<Control> ring = {Control::RichEdit1,  Control::Button1, Control::Button2,
+                                       Control::ListBoxVer, Control::btnESC,  Control::btnNEXT};
+    EXPECT_EQ(GetFocus(), H(ring.front()));
+    for (std::size_t i = 1; i <= ring.size(); ++i) {
+        press(VK_TAB);
+        EXPECT_EQ(GetFocus(), H(ring[i % ring.size()])) << i;
+    }
+    SetFocus(H(Control::btnNEXT));
+    press(VK_ESCAPE);
+    EXPECT_FALSE(window->Closed());
+    EXPECT_EQ(window->View().ActivePage(), Control::TabSheet1);
+    press(VK_RETURN);
+    EXPECT_EQ(window->View().ActivePage(), Control::TabSheet2);
+    SetFocus(H(Control::btnESC));
+    press(VK_RETURN);
+    EXPECT_TRUE(window->Closed());
+}
+
+}  // namespace
+}  // namespace win32_ui_test

@@ -1,0 +1,175 @@
+#include "ui/win32/win32_view.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "ui/win32/text.h"
+#include "ui/win32/update_main_layout.h"
+
+namespace ui::win32 {
+
+namespace {
+
+using layout::Kind;
+
+[[noreturn]] void Fail(app::Control control, const char* problem) {
+    throw std::logic_error("window layout: " + std::string(app::ControlName(control)) + " " +
+                           problem);
+}
+
+bool TakesFocus(Kind kind) {
+    return kind == Kind::Button || kind == Kind::CheckBox || kind == Kind::List ||
+           kind == Kind::RichText;
+}
+
+}  // namespace
+
+Win32View::Win32View(const ControlHandles& handles, const layout::ControlIndex& index,
+                     MessageLoop& loop, std::function<void()> close)
+    : handles_(handles), index_(index), loop_(loop), close_(std::move(close)) {
+    tabVisible_.fill(true);
+    // The first page is the one the layout shows.
+    const auto first = std::find_if(std::begin(layout::kControls), std::end(layout::kControls),
+                                    [](const auto& spec) { return spec.kind == Kind::Page; });
+    if (first == std::end(layout::kControls))
+        throw std::logic_error("window layout: the page area has no pages");
+    activePage_ = *app::ControlByName(first->name);
+    SetActivePage(activePage_);
+}
+
+HWND Win32View::Handle(app::Control control) const {
+    return handles_[static_cast<std::size_t>(control)];
+}
+
+const layout::ControlSpec& Win32View::Spec(app::Control control) const {
+    return *index_[static_cast<std::size_t>(control)];
+}
+
+std::optional<app::Control> Win32View::ControlOf(HWND handle) const {
+    const auto found = std::find(handles_.begin(), handles_.end(), handle);
+    if (handle == nullptr || found == handles_.end())
+        return std::nullopt;
+    return static_cast<app::Control>(found - handles_.begin());
+}
+
+const layout::ControlSpec& Win32View::Expect(app::Control control, Kind kind,
+                                             const char* problem) const {
+    const layout::ControlSpec& spec = Spec(control);
+    if (spec.kind != kind)
+        Fail(control, problem);
+    return spec;
+}
+
+std::size_t Win32View::PageSlot(app::Control page) const {
+    Expect(page, Kind::Page, "is not a page of the page area");
+    return static_cast<std::size_t>(page);
+}
+
+std::vector<HWND> Win32View::TabStops() const {
+    std::vector<HWND> stops;
+    const auto add = [&](const layout::ControlSpec& spec) {
+        const HWND handle = Handle(*app::ControlByName(spec.name));
+        if (TakesFocus(spec.kind) && IsWindowVisible(handle) && IsWindowEnabled(handle))
+            stops.push_back(handle);
+    };
+    for (std::string_view name : layout::kTabOrder) {
+        const layout::ControlSpec& spec = Spec(*app::ControlByName(name));
+        if (spec.kind != Kind::PageArea) {
+            add(spec);
+            continue;
+        }
+        const std::string_view page = app::ControlName(activePage_);
+        for (const layout::ControlSpec& onPage : layout::kControls) {
+            if (onPage.parent == page)
+                add(onPage);
+        }
+    }
+    return stops;
+}
+
+const std::string& Win32View::TabCaption(app::Control page) const {
+    return tabCaptions_[PageSlot(page)];
+}
+
+bool Win32View::TabVisible(app::Control page) const {
+    return tabVisible_[PageSlot(page)];
+}
+
+void Win32View::SetVisible(app::Control control, bool visible) {
+    // Hiding a page by hand would leave an empty page area.
+    if (Spec(control).kind == Kind::Page)
+        Fail(control, "is a page: use SetTabVisible or SetActivePage");
+    ShowWindow(Handle(control), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void Win32View::SetEnabled(app::Control control, bool enabled) {
+    EnableWindow(Handle(control), enabled ? TRUE : FALSE);
+}
+
+void Win32View::SetCaption(app::Control control, std::string_view text) {
+    switch (Spec(control).kind) {
+        case Kind::Page:
+            tabCaptions_[static_cast<std::size_t>(control)] = std::string(text);
+            break;
+        case Kind::Button:
+        case Kind::CheckBox:
+        case Kind::Label:
+            SetWindowTextW(Handle(control), Widen(text).c_str());
+            break;
+        default:
+            Fail(control, "has no caption");
+    }
+}
+
+void Win32View::SetPosition(app::Control progressBar, int position) {
+    const auto& spec = Expect(progressBar, Kind::ProgressBar, "is not a progress bar");
+    // The bar clamps by itself too; the range is the layout's either way.
+    SendMessageW(Handle(progressBar), PBM_SETPOS,
+                 static_cast<WPARAM>(std::clamp(position, spec.minimum, spec.maximum)), 0);
+}
+
+bool Win32View::IsChecked(app::Control checkBox) {
+    Expect(checkBox, Kind::CheckBox, "is not a check box");
+    return SendMessageW(Handle(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32View::ReplaceLine(app::Control listBox, int index, std::string_view text) {
+    Expect(listBox, Kind::List, "is not a list box");
+    const HWND list = Handle(listBox);
+    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    if (index < 0 || index >= count)
+        Fail(listBox, "has no line at that index");
+    SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(Widen(text).c_str()));
+}
+
+void Win32View::SetActivePage(app::Control page) {
+    PageSlot(page);
+    const HWND shown = Handle(page);
+    const HWND focus = GetFocus();
+    const bool focusOnOldPage =
+        focus != nullptr && !IsChild(shown, focus) && IsChild(GetParent(shown), focus);
+    activePage_ = page;
+    ShowWindow(shown, SW_SHOWNA);
+    for (const layout::ControlSpec& spec : layout::kControls) {
+        const app::Control other = *app::ControlByName(spec.name);
+        if (spec.kind == Kind::Page && other != page)
+            ShowWindow(Handle(other), SW_HIDE);
+    }
+    // The focus must not stay on a control that is out of sight now.
+    if (focusOnOldPage) {
+        const std::vector<HWND> stops = TabStops();
+        const auto onPage = std::find_if(stops.begin(), stops.end(),
+                                         [&](HWND stop) { return IsChild(shown, stop); });
+        SetFocus(onPage != stops.end() ? *onPage : (stops.empty() ? nullptr : stops.front()));
+    }
+}
+
+void Win32View::SetTabVisible(app::Control page, bool visible) {
+    tabVisible_[PageSlot(page)] = visible;
+}
+
+}  // namespace ui::win32
