@@ -11,7 +11,7 @@ void RequestShot(const UpdaterWindow& window, const std::string& name) {
     if (folder == nullptr)
         return;
     window.Settle();
-    const RECT frame = window.Frame();
+    const RECT frame = window.ClientArea();
     const std::string request = std::string(folder) + "/" + name + ".request";
     const std::string draft = request + ".part";
     {

@@ -146,10 +146,11 @@ void UpdaterWindow::Settle() const {
     Sleep(500);
 }
 
-RECT UpdaterWindow::Frame() const {
-    RECT frame{};
-    GetWindowRect(window_, &frame);
-    return frame;
+RECT UpdaterWindow::ClientArea() const {
+    RECT area{};
+    GetClientRect(window_, &area);
+    MapWindowPoints(window_, HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2);
+    return area;
 }
 
 std::optional<DWORD> UpdaterWindow::WaitForExit(Milliseconds limit) {

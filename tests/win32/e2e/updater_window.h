@@ -45,8 +45,9 @@ class UpdaterWindow {
     // Sync, and then Wine has had the time to put the result on the screen.
     void Settle() const;
 
-    // The window's place on the screen, frame included.
-    RECT Frame() const;
+    // The window's client area on the screen: what the program draws,
+    // without the frame, which the window manager would draw.
+    RECT ClientArea() const;
 
     // The program's exit code once it has ended, or nothing after `limit`.
     std::optional<DWORD> WaitForExit(Milliseconds limit);
