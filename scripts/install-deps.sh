@@ -8,7 +8,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config python3    # python3: the Windows window's layout table
   qt6-base-dev qt6-base-dev-tools libgl-dev   # the window
   libudev-dev                                 # device arrival and removal
   libgtest-dev libgmock-dev                   # tests

@@ -75,7 +75,9 @@ WindowKind KindOf(const ControlSpec& spec, HINSTANCE instance) {
         case Kind::Picture:
             return {L"STATIC", SS_OWNERDRAW, 0};
         case Kind::List: {
-            DWORD style = WS_TABSTOP | LBS_NOSEL | LBS_NOINTEGRALHEIGHT | ScrollStyle(spec);
+            // Drawn by the window, as static text: no focus mark on a line.
+            DWORD style = WS_TABSTOP | LBS_NOSEL | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED |
+                          LBS_HASSTRINGS | ScrollStyle(spec);
             if (spec.vertical == ScrollBar::On)
                 style |= LBS_DISABLENOSCROLL;
             return {L"LISTBOX", style, 0};

@@ -201,7 +201,8 @@ def control(widget, parent_name, parent_font, tab_row, out, lines_out):
 def emit(window, controls, lines, tab_order):
     w = []
     w.append("// Generated from resources/Update_Main.ui by ui/win32/generate_layout.py.")
-    w.append("// Edit the layout, not this file.")
+    w.append("// Edit the layout, not this file. Each control's window ID is")
+    w.append("// layout::ControlId(control): 1000 + its app::Control index.")
     w.append("#pragma once")
     w.append("")
     w.append('#include "ui/win32/layout_types.h"')

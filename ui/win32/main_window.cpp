@@ -155,9 +155,14 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORBTN:
             return ColorControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_DRAWITEM:
-            DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlType == ODT_LISTBOX)
+                DrawListLine(item);
+            else
+                DrawPicture(item);
             return TRUE;
+        }
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED)
                 KeepPageAreaAnchored();
@@ -233,6 +238,25 @@ void MainWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
            SRCCOPY);
     SelectObject(source, previous);
     DeleteDC(source);
+}
+
+void MainWindow::DrawListLine(const DRAWITEMSTRUCT& item) {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    if (item.itemID == static_cast<UINT>(-1))
+        return;
+    const auto length = SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
+    if (length <= 0)
+        return;
+    std::wstring line(static_cast<std::size_t>(length), L'\0');
+    SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(line.data()));
+    const HGDIOBJ previous = SelectObject(
+        item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(COLOR_WINDOWTEXT));
+    // Where a list box of the system puts its lines: one pixel in, at the top.
+    ExtTextOutW(item.hDC, item.rcItem.left + 1, item.rcItem.top, ETO_CLIPPED, &item.rcItem,
+                line.data(), static_cast<UINT>(line.size()), nullptr);
+    SelectObject(item.hDC, previous);
 }
 
 void MainWindow::KeepPageAreaAnchored() {

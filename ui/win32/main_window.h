@@ -51,6 +51,7 @@ class MainWindow {
     void OnClick(app::Control button);
     LRESULT ColorControl(HDC dc, HWND control);
     void DrawPicture(const DRAWITEMSTRUCT& item);
+    void DrawListLine(const DRAWITEMSTRUCT& item);
     void KeepPageAreaAnchored();
     void RestoreFocus();
     // Runs the close handler once and hides the window.

@@ -7,43 +7,27 @@
 namespace win32_ui_test {
 namespace {
 
-constexpr UINT kPing = WM_APP + 1;
-
-// Counts kPing messages; the idle handler of a test ends the loop.
-struct PingCounter {
-    static LRESULT CALLBACK Procedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-        if (m == kPing)
-            return ++pings, 0;
-        return DefWindowProcW(w, m, wp, lp);
-    }
-    PingCounter() {
-        WNDCLASSW c{};
-        c.lpfnWndProc = Procedure;
-        c.lpszClassName = L"PingCounter";
-        RegisterClassW(&c);
-        window = CreateWindowExW(0, L"PingCounter", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 nullptr, nullptr);
-    }
-    ~PingCounter() { DestroyWindow(window); }
+// A loop that counts the pings it is given to dispatch.
+struct PingLoop {
+    static constexpr UINT kPing = WM_APP + 1;
     void Post(int count) {
         for (int i = 0; i < count; ++i)
-            PostMessageW(window, kPing, 0, 0);
+            PostThreadMessageW(GetCurrentThreadId(), kPing, 0, 0);
     }
-    static inline int pings = 0;
-    HWND window;
+    int pings = 0;
+    ui::win32::MessageLoop loop{[this](const MSG& m) { return m.message == kPing && ++pings; }};
 };
 
 using MessageLoop = WindowTest;
 
 TEST_F(MessageLoop, IdleRunsOnceEachTimeTheQueueHasEmptied) {
-    PingCounter counter;
-    PingCounter::pings = 0;
-    counter.Post(3);
+    PingLoop counted;
+    counted.Post(3);
     std::vector<int> pingsAtIdle;
-    const int code = window->Loop().Run([&] {
-        pingsAtIdle.push_back(PingCounter::pings);
+    const int code = counted.loop.Run([&] {
+        pingsAtIdle.push_back(counted.pings);
         if (pingsAtIdle.size() == 1)
-            counter.Post(2);
+            counted.Post(2);
         else
             PostQuitMessage(7);
     });
@@ -52,13 +36,12 @@ TEST_F(MessageLoop, IdleRunsOnceEachTimeTheQueueHasEmptied) {
 }
 
 TEST_F(MessageLoop, PendingMessagesAreDispatchedWithoutIdleOrWaitAndTheQuitStays) {
-    PingCounter counter;
-    PingCounter::pings = 0;
-    window->View().ProcessPendingMessages();  // returns on an empty queue
-    counter.Post(2);
+    PingLoop counted;
+    counted.loop.ProcessPending();  // returns on an empty queue
+    counted.Post(2);
     PostQuitMessage(3);
-    window->View().ProcessPendingMessages();
-    EXPECT_EQ(PingCounter::pings, 2);
+    counted.loop.ProcessPending();
+    EXPECT_EQ(counted.pings, 2);
     window->View().ProcessPendingMessages();  // meets the quit again and leaves it
     MSG quit;
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -81,13 +64,8 @@ TEST_F(MessageLoop, DeviceNoticesReachTheFormAndIdleActsOnThemOutsidePendingMess
     window = std::make_unique<ui::win32::MainWindow>(GetModuleHandleW(nullptr), serial, quitting,
                                                      &notifications);
     const auto& state = window->Logic().State();
-    const HWND w = window->Handle();
-    auto other = fakes::MakeInterfaceRecord(fakes::OtherDevicePath);
-    SendMessageW(w, WM_DEVICECHANGE, platform::DeviceArrival,
-                 reinterpret_cast<LPARAM>(other.data()));
-    EXPECT_EQ(state.DeviceEvent, devlink::DeviceEventNone);
     auto programmer = fakes::MakeInterfaceRecord(fakes::ProgrammerPath);
-    SendMessageW(w, WM_DEVICECHANGE, platform::DeviceArrival,
+    SendMessageW(window->Handle(), WM_DEVICECHANGE, platform::DeviceArrival,
                  reinterpret_cast<LPARAM>(programmer.data()));
     EXPECT_EQ(state.DeviceEvent, devlink::DeviceEventArrived);
 
@@ -98,23 +76,27 @@ TEST_F(MessageLoop, DeviceNoticesReachTheFormAndIdleActsOnThemOutsidePendingMess
     EXPECT_EQ(state.DeviceEvent, devlink::DeviceEventNone);
 }
 
+// Clicks on a button, or a message to the window.
 struct WayToClose {
     const char* name;
-    void (*close)(WindowTest&, HWND);
+    Control button;
+    int clicks;
+    UINT message;
+    WPARAM wParam;
 };
 
 void PrintTo(const WayToClose& way, std::ostream* out) {
     *out << way.name;
 }
 
-class Closing : public WindowTest, public ::testing::WithParamInterface<WayToClose> {
-  public:
-    using WindowTest::Click;
-};
+class Closing : public WindowTest, public ::testing::WithParamInterface<WayToClose> {};
 
 TEST_P(Closing, RunsTheCloseHandlerOnceAndEndsTheLoop) {
     PretendConnected();
-    GetParam().close(*this, window->Handle());
+    for (int i = 0; i < GetParam().clicks; ++i)
+        Click(GetParam().button);
+    if (GetParam().message != 0)
+        SendMessageW(window->Handle(), GetParam().message, GetParam().wParam, 0);
     EXPECT_TRUE(window->Closed());
     EXPECT_EQ(serial.closes, 1);
     EXPECT_FALSE(IsWindowVisible(window->Handle()));
@@ -125,21 +107,12 @@ TEST_P(Closing, RunsTheCloseHandlerOnceAndEndsTheLoop) {
     EXPECT_EQ(serial.closes, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWay, Closing,
-    ::testing::Values(
-        WayToClose{"Cancel", [](WindowTest& fixture,
-                                HWND) { static_cast<Closing&>(fixture).Click(Control::btnESC); }},
-        WayToClose{"OkOnTheLastPage",
-                   [](WindowTest& fixture, HWND) {
-                       auto& c = static_cast<Closing&>(fixture);
-                       for (int i = 0; i < 5; ++i)
-                           c.Click(Control::btnNEXT);
-                   }},
-        WayToClose{"CloseBox", [](WindowTest&, HWND w) { SendMessageW(w, WM_CLOSE, 0, 0); }},
-        WayToClose{"SystemMenu",
-                   [](WindowTest&, HWND w) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }}),
-    [](const auto& way) { return std::string(way.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryWay, Closing,
+                         ::testing::Values(WayToClose{"Cancel", Control::btnESC, 1, 0, 0},
+                                           WayToClose{"OkOnTheLastPage", Control::btnNEXT, 5, 0, 0},
+                                           WayToClose{"CloseBox", Control::btnESC, 0, WM_CLOSE, 0},
+                                           WayToClose{"SystemMenu", Control::btnESC, 0,
+                                                      WM_SYSCOMMAND, SC_CLOSE}));
 
 TEST_F(MessageLoop, ClosingDuringTheUpdateStopsItBeforeTheClosedPortIsUsed) {
     PretendConnected();

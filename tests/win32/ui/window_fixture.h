@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 #include "fakes/counting_serial_api.h"
@@ -21,6 +22,14 @@ class CountingNotifications : public platform::DeviceNotifications {
     int registrations = 0;
     bool RegisterDeviceNotificationA() override { return ++registrations, true; }
 };
+
+// Left, top, right and bottom in the parent's client area.
+inline std::array<LONG, 4> Place(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 class WindowTest : public ::testing::Test {
   protected:
