@@ -158,6 +158,7 @@ if [[ -n $preload ]] && ! $listing; then
     export LD_PRELOAD=$preload${LD_PRELOAD:+:$LD_PRELOAD}
 fi
 if [[ -n $shots ]] && ! $listing; then
+    command -v import >/dev/null || die "--shots needs ImageMagick's import (package imagemagick)"
     mkdir -p "$shots" "$work/shots"
     # Z: is the root of the Unix file system under Wine.
     export KESTRUN_SHOT_REQUESTS="Z:$work/shots"
