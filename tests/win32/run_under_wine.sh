@@ -97,6 +97,9 @@ if [[ ! -f $WINEPREFIX/.kestrun-ready ]]; then
         cat "$WINEPREFIX/.kestrun-wineboot.log" >&2
         die "could not make the prefix $WINEPREFIX"
     fi
+    # Its session, started without a display, must end before a program may
+    # have one.
+    timeout 60 wineserver -w || true
     touch "$WINEPREFIX/.kestrun-ready"
 fi
 # Debian's Wine does not load the fonts of its own data folder (package
@@ -118,6 +121,8 @@ served=()
 if ! $listing && $display; then
     exec {display_lock}>"$WINEPREFIX/.kestrun-display-lock"
     flock "$display_lock"
+    # A session still running in the prefix has another display or none.
+    timeout 20 wineserver -k 2>/dev/null || true
     # Xvfb picks a free display itself and names it once it listens.
     Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.err" &
     xserver=$!
