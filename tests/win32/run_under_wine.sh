@@ -3,14 +3,22 @@
 # test's emulator:
 #
 #   run_under_wine.sh [--default-prefix DIR] [--bootsim PROGRAM] [--preload LIBRARY]
-#                     [--serve COMn[,BOOTSIM-OPTION...]]... -- WINE PROGRAM.exe [ARGUMENT...]
+#                     [--serve COMn[,BOOTSIM-OPTION...]]... [--expect-memory COMn:ADDRESS:FILE]...
+#                     [--display] [--shots DIR] -- WINE PROGRAM.exe [ARGUMENT...]
 #
 # The prefix is $WINEPREFIX when set, otherwise DIR; it is made on first use
 # (about 10 s) and then shared by every test. Each --serve starts the native
 # emulated programmer on a pseudo-terminal and maps it into the prefix as that
 # COM port; the program finds the port names in KESTRUN_PORT_1, _2 and so on,
 # in the order of the options. --preload goes into LD_PRELOAD for the program alone.
-# The exit status is the program's.
+# --expect-memory fails the run unless the emulated programmer on COMn ends
+# holding FILE's bytes from ADDRESS on.
+# --display gives the program a virtual display of its own; Wine is ended with
+# it, so such runs take the prefix for themselves, one at a time.
+# --shots serves the program's requests for pictures of the screen into DIR:
+# it finds a folder in KESTRUN_SHOT_REQUESTS, writes NAME.request there
+# holding WIDTHxHEIGHT+LEFT+TOP and waits until the file is gone.
+# The exit status is the program's, or 1 when the memory differs.
 set -euo pipefail
 
 die() {
@@ -22,12 +30,18 @@ default_prefix=""
 bootsim=""
 preload=""
 serves=()
+expectations=()
+display=false
+shots=""
 while (($#)); do
     case "$1" in
         --default-prefix) default_prefix=${2:?}; shift 2 ;;
         --bootsim) bootsim=${2:?}; shift 2 ;;
         --preload) preload=${2:?}; shift 2 ;;
         --serve) serves+=("${2:?}"); shift 2 ;;
+        --expect-memory) expectations+=("${2:?}"); shift 2 ;;
+        --display) display=true; shift ;;
+        --shots) shots=${2:?}; shift 2 ;;
         --) shift; break ;;
         *) die "unknown option '$1'" ;;
     esac
@@ -38,6 +52,9 @@ shift
 
 export WINEPREFIX=${WINEPREFIX:-$default_prefix}
 [[ -n $WINEPREFIX ]] || die "no prefix: set WINEPREFIX or pass --default-prefix"
+# Wine takes only an absolute prefix, and its processes start elsewhere than here.
+WINEPREFIX=$(realpath -m "$WINEPREFIX")
+[[ -z $preload ]] || preload=$(realpath -m "$preload")
 export WINEDEBUG=${WINEDEBUG:--all}
 # No .NET or HTML engine: nothing here needs them, and Wine would offer to
 # download them.
@@ -46,12 +63,23 @@ export WINEDLLOVERRIDES="mscoree=;mshtml="
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrun-wine.XXXXXX")
 servers=()
 links=()
-cleanup() {
+xserver=""
+stop_servers() {
     local pid
     for pid in "${servers[@]}"; do
         kill -TERM "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
+    servers=()
+}
+cleanup() {
+    if [[ -n $xserver ]]; then
+        # Whatever Wine still runs in the prefix was started on this display.
+        timeout 20 wineserver -k 2>/dev/null || true
+        kill -TERM "$xserver" 2>/dev/null || true
+        wait "$xserver" 2>/dev/null || true
+    fi
+    stop_servers
     rm -f "${links[@]}"
     rm -rf "$work"
 }
@@ -69,7 +97,16 @@ if [[ ! -f $WINEPREFIX/.kestrun-ready ]]; then
         cat "$WINEPREFIX/.kestrun-wineboot.log" >&2
         die "could not make the prefix $WINEPREFIX"
     fi
+    # Its session, started without a display, must end before a program may
+    # have one.
+    timeout 60 wineserver -w || true
     touch "$WINEPREFIX/.kestrun-ready"
+fi
+# Debian's Wine does not load the fonts of its own data folder (package
+# fonts-wine: Tahoma, Wingdings, MS Sans Serif); every Wine reads the
+# prefix's Fonts folder.
+if [[ -d /usr/share/wine/fonts && -d $WINEPREFIX/drive_c/windows/Fonts ]]; then
+    ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
 flock -u "$lock"
 exec {lock}>&-
@@ -81,17 +118,32 @@ for argument in "$@"; do
 done
 
 served=()
+if ! $listing && $display; then
+    exec {display_lock}>"$WINEPREFIX/.kestrun-display-lock"
+    flock "$display_lock"
+    # A session still running in the prefix has another display or none.
+    timeout 20 wineserver -k 2>/dev/null || true
+    # Xvfb picks a free display itself and names it once it listens.
+    Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.err" &
+    xserver=$!
+    for _ in $(seq 200); do
+        [[ -s $work/display ]] && break
+        sleep 0.05
+    done
+    [[ -s $work/display ]] || { cat "$work/xvfb.err" >&2; die "the virtual display did not start"; }
+    export DISPLAY=":$(head -n 1 "$work/display")"
+fi
 if ! $listing; then
     for serve in "${serves[@]}"; do
         IFS=, read -r -a words <<<"$serve"
         port=${words[0]}
         [[ $port =~ ^COM[0-9]+$ ]] || die "--serve wants COMn first, not '$port'"
         [[ -x $bootsim ]] || die "no emulated programmer at '$bootsim': build the native target kestrun-bootsim"
-        "$bootsim" "${words[@]:1}" >"$work/$port.out" 2>"$work/$port.err" &
+        "$bootsim" "${words[@]:1}" --dump "$work/$port.memory" >"$work/$port.out" 2>"$work/$port.err" &
         servers+=($!)
         # The first line is the pseudo-terminal's path.
         for _ in $(seq 100); do
-            [[ $(wc -l <"$work/$port.out") -ge 1 ]] && break
+            [[ -f $work/$port.out && $(wc -l <"$work/$port.out") -ge 1 ]] && break
             sleep 0.05
         done
         pty=$(head -n 1 "$work/$port.out")
@@ -110,17 +162,44 @@ fi
 if [[ -n $preload ]] && ! $listing; then
     export LD_PRELOAD=$preload${LD_PRELOAD:+:$LD_PRELOAD}
 fi
+if [[ -n $shots ]] && ! $listing; then
+    command -v import >/dev/null || die "--shots needs ImageMagick's import (package imagemagick)"
+    mkdir -p "$shots" "$work/shots"
+    # Z: is the root of the Unix file system under Wine.
+    export KESTRUN_SHOT_REQUESTS="Z:$work/shots"
+fi
 status=0
-"$wine" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null || status=$?
+if [[ -z $shots ]] || $listing; then
+    "$wine" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null || status=$?
+else
+    "$wine" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null &
+    program=$!
+    while kill -0 "$program" 2>/dev/null; do
+        for request in "$work"/shots/*.request; do
+            [[ -f $request ]] || continue
+            picture="$shots/$(basename "$request" .request).png"
+            import -window root -crop "$(head -n 1 "$request")" +repage "$picture"
+            echo "run_under_wine: took $picture" >&2
+            rm -f "$request"
+        done
+        sleep 0.1
+    done
+    wait "$program" || status=$?
+fi
 # Windows programs end their lines with CR LF.
 tr -d '\r' <"$work/stdout"
 tr -d '\r' <"$work/stderr" >&2
+# The emulated programmers write their memory as they end.
+stop_servers
+for expectation in "${expectations[@]}"; do
+    IFS=: read -r port address file <<<"$expectation"
+    size=$(stat -c %s "$file")
+    if ! cmp -n "$size" -i "$((address)):0" "$work/$port.memory" "$file" >&2; then
+        echo "run_under_wine: the emulated programmer on $port does not hold $file at $address" >&2
+        ((status != 0)) || status=1
+    fi
+done
 if ((status != 0)) && ((${#served[@]})); then
-    for pid in "${servers[@]}"; do
-        kill -TERM "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    servers=()
     for port in "${served[@]}"; do
         echo "--- the emulated programmer on $port:" >&2
         cat "$work/$port.err" >&2
