@@ -45,8 +45,8 @@ BOOL CALLBACK TakeControl(HWND child, LPARAM lParam) {
     auto& controls = *reinterpret_cast<Controls*>(lParam);
     const int index = GetDlgCtrlID(child) - kFirstControlId;
     if (index >= 0 && index < static_cast<int>(app::kControlCount)) {
-        controls.handles[index] = child;
-        ++controls.count[index];
+        controls.handles[static_cast<std::size_t>(index)] = child;
+        ++controls.count[static_cast<std::size_t>(index)];
     }
     return TRUE;
 }
