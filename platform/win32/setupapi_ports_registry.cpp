@@ -41,9 +41,11 @@ bool SetupApiPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
                                            std::vector<DeviceNames>& devices) {
     devices.clear();
     const GUID guid = ToGuid(deviceClass);
-    // The setup class's own devices. With DIGCF_DEVICEINTERFACE the GUID would
-    // be read as a device-interface class, which no COM port registers under
-    // the Ports class GUID, and the list would always be empty.
+    // The devices of the Ports setup class, every COM port among them. With
+    // DIGCF_DEVICEINTERFACE the same GUID would be read as a device-interface
+    // class instead (the serial bus enumerator's), which only some serial
+    // drivers register: a bridge whose driver does not would never be found
+    // by its name, and Wine lists nothing at all that way.
     const HDEVINFO set = ::SetupDiGetClassDevsA(&guid, nullptr, nullptr, DIGCF_PRESENT);
     if (set == INVALID_HANDLE_VALUE)
         return false;
