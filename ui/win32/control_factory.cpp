@@ -15,8 +15,8 @@ namespace ui::win32 {
 namespace {
 
 using layout::Align;
-using layout::ControlSpec;
 using layout::Kind;
+using layout::LayoutControl;
 using layout::ScrollBar;
 
 // Msftedit's control where the system has it (every Windows since XP SP1),
@@ -40,11 +40,11 @@ LRESULT CALLBACK WithoutContextMenu(HWND control, UINT message, WPARAM wParam, L
     return DefSubclassProc(control, message, wParam, lParam);
 }
 
-DWORD ScrollStyle(const ControlSpec& spec) {
+DWORD ScrollStyle(const LayoutControl& entry) {
     DWORD style = 0;
-    if (spec.horizontal != ScrollBar::Off)
+    if (entry.horizontal != ScrollBar::Off)
         style |= WS_HSCROLL;
-    if (spec.vertical != ScrollBar::Off)
+    if (entry.vertical != ScrollBar::Off)
         style |= WS_VSCROLL;
     return style;
 }
@@ -67,18 +67,18 @@ struct WindowKind {
     DWORD extendedStyle;
 };
 
-WindowKind KindOf(const ControlSpec& spec, HINSTANCE instance) {
-    switch (spec.kind) {
+WindowKind KindOf(const LayoutControl& entry, HINSTANCE instance) {
+    switch (entry.kind) {
         case Kind::Label:
         case Kind::Glyph:
-            return {L"STATIC", SS_NOPREFIX | StaticAlignment(spec.align), 0};
+            return {L"STATIC", SS_NOPREFIX | StaticAlignment(entry.align), 0};
         case Kind::Picture:
             return {L"STATIC", SS_OWNERDRAW, 0};
         case Kind::List: {
             // Drawn by the window, as static text: no focus mark on a line.
             DWORD style = WS_TABSTOP | LBS_NOSEL | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED |
-                          LBS_HASSTRINGS | ScrollStyle(spec);
-            if (spec.vertical == ScrollBar::On)
+                          LBS_HASSTRINGS | ScrollStyle(entry);
+            if (entry.vertical == ScrollBar::On)
                 style |= LBS_DISABLENOSCROLL;
             return {L"LISTBOX", style, 0};
         }
@@ -89,10 +89,10 @@ WindowKind KindOf(const ControlSpec& spec, HINSTANCE instance) {
         case Kind::ProgressBar:
             return {PROGRESS_CLASSW, 0, 0};
         case Kind::RichText: {
-            DWORD style = WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ScrollStyle(spec);
-            if (spec.readOnly)
+            DWORD style = WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ScrollStyle(entry);
+            if (entry.readOnly)
                 style |= ES_READONLY;
-            if (spec.horizontal == ScrollBar::On || spec.vertical == ScrollBar::On)
+            if (entry.horizontal == ScrollBar::On || entry.vertical == ScrollBar::On)
                 style |= ES_DISABLENOSCROLL;
             return {RichEditClass(), style, WS_EX_CLIENTEDGE};
         }
@@ -107,16 +107,16 @@ WindowKind KindOf(const ControlSpec& spec, HINSTANCE instance) {
 // The tick and the cross: the symbol font's character where the font is
 // there and has it; otherwise the layout's own font and character, so that
 // a system with a reduced Wingdings (Wine's lacks the cross) still shows one.
-void SetGlyph(HWND control, const ControlSpec& spec, FontSet& fonts) {
-    const HFONT symbolFont = fonts.Get(spec.font);
+void SetGlyph(HWND control, const LayoutControl& entry, FontSet& fonts) {
+    const HFONT symbolFont = fonts.Get(entry.font);
     // Symbol fonts map their codes to U+F000 and up.
-    std::wstring text(1, static_cast<wchar_t>(0xF000 + spec.symbolCode));
+    std::wstring text(1, static_cast<wchar_t>(0xF000 + entry.symbolCode));
     HFONT font = symbolFont;
-    if (!HasGlyph(symbolFont, Widen(spec.font.family), text[0])) {
-        const std::wstring own = Widen(spec.text);
-        const std::wstring family = Widen(spec.fallbackFamily);
+    if (!HasGlyph(symbolFont, Widen(entry.font.family), text[0])) {
+        const std::wstring own = Widen(entry.text);
+        const std::wstring family = Widen(entry.fallbackFamily);
         const HFONT ownFont =
-            fonts.Get(family, spec.font.pixelHeight, spec.font.bold, DEFAULT_CHARSET);
+            fonts.Get(family, entry.font.pixelHeight, entry.font.bold, DEFAULT_CHARSET);
         if (!own.empty() && HasGlyph(ownFont, family, own[0])) {
             text = own;
             font = ownFont;
@@ -126,34 +126,34 @@ void SetGlyph(HWND control, const ControlSpec& spec, FontSet& fonts) {
     SetWindowTextW(control, text.c_str());
 }
 
-void Fill(HWND control, const ControlSpec& spec, FontSet& fonts) {
-    if (spec.kind == Kind::Glyph) {
-        SetGlyph(control, spec, fonts);
+void Fill(HWND control, const LayoutControl& entry, FontSet& fonts) {
+    if (entry.kind == Kind::Glyph) {
+        SetGlyph(control, entry, fonts);
         return;
     }
     // A list box measures its lines by its font, so the font comes first.
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(spec.font)), FALSE);
-    switch (spec.kind) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(entry.font)), FALSE);
+    switch (entry.kind) {
         case Kind::Label:
         case Kind::Button:
-            SetWindowTextW(control, Widen(spec.text).c_str());
+            SetWindowTextW(control, Widen(entry.text).c_str());
             break;
         case Kind::CheckBox:
-            SetWindowTextW(control, Widen(spec.text).c_str());
-            SendMessageW(control, BM_SETCHECK, spec.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+            SetWindowTextW(control, Widen(entry.text).c_str());
+            SendMessageW(control, BM_SETCHECK, entry.checked ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
         case Kind::List:
-            for (std::string_view line : spec.lines)
+            for (std::string_view line : entry.lines)
                 SendMessageW(control, LB_ADDSTRING, 0,
                              reinterpret_cast<LPARAM>(Widen(line).c_str()));
-            SendMessageW(control, LB_SETITEMHEIGHT, 0, MAKELPARAM(spec.itemHeight, 0));
+            SendMessageW(control, LB_SETITEMHEIGHT, 0, MAKELPARAM(entry.itemHeight, 0));
             break;
         case Kind::RichText: {
             std::wstring text;
-            for (std::size_t i = 0; i < spec.lines.size(); ++i) {
+            for (std::size_t i = 0; i < entry.lines.size(); ++i) {
                 if (i > 0)
                     text += L"\r\n";
-                text += Widen(spec.lines[i]);
+                text += Widen(entry.lines[i]);
             }
             // Lines wrap at the box's width, as in the layout.
             SendMessageW(control, EM_SETTARGETDEVICE, 0, 0);
@@ -162,9 +162,9 @@ void Fill(HWND control, const ControlSpec& spec, FontSet& fonts) {
             break;
         }
         case Kind::ProgressBar:
-            SendMessageW(control, PBM_SETRANGE32, static_cast<WPARAM>(spec.minimum),
-                         static_cast<LPARAM>(spec.maximum));
-            SendMessageW(control, PBM_SETPOS, static_cast<WPARAM>(spec.value), 0);
+            SendMessageW(control, PBM_SETRANGE32, static_cast<WPARAM>(entry.minimum),
+                         static_cast<LPARAM>(entry.maximum));
+            SendMessageW(control, PBM_SETPOS, static_cast<WPARAM>(entry.value), 0);
             break;
         default:
             break;
@@ -182,29 +182,30 @@ ControlHandles CreateControls(HWND window, HINSTANCE instance, FontSet& fonts) {
     };
 
     // The generator lists a control after its parent.
-    for (const ControlSpec& spec : layout::kControls) {
-        const HWND parent = spec.parent == layout::kWindow.name ? window : handleOf(spec.parent);
+    for (const LayoutControl& entry : layout::kControls) {
+        const HWND parent = entry.parent == layout::kWindow.name ? window : handleOf(entry.parent);
         if (parent == nullptr)
-            throw std::logic_error("window layout: " + std::string(spec.name) +
+            throw std::logic_error("window layout: " + std::string(entry.name) +
                                    " comes before its parent");
-        const WindowKind kind = KindOf(spec, instance);
+        const WindowKind kind = KindOf(entry, instance);
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kind.style;
-        if (spec.visible && spec.kind != Kind::Page)
+        if (entry.visible && entry.kind != Kind::Page)
             style |= WS_VISIBLE;
-        const int id = layout::ControlId(*app::ControlByName(spec.name));
-        const HWND control = CreateWindowExW(
-            kind.extendedStyle, kind.className, L"", style, spec.x, spec.y, spec.width, spec.height,
-            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        const int id = layout::ControlId(*app::ControlByName(entry.name));
+        const HWND control =
+            CreateWindowExW(kind.extendedStyle, kind.className, L"", style, entry.x, entry.y,
+                            entry.width, entry.height, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         if (control == nullptr)
-            throw std::runtime_error("cannot create the control " + std::string(spec.name));
-        handleOf(spec.name) = control;
-        Fill(control, spec, fonts);
+            throw std::runtime_error("cannot create the control " + std::string(entry.name));
+        handleOf(entry.name) = control;
+        Fill(control, entry, fonts);
     }
 
     // A new child goes below its siblings; lifting each to the top in layout
     // order leaves the last one laid out on top, as the layout stacks them.
-    for (const ControlSpec& spec : layout::kControls) {
-        SetWindowPos(handleOf(spec.name), HWND_TOP, 0, 0, 0, 0,
+    for (const LayoutControl& entry : layout::kControls) {
+        SetWindowPos(handleOf(entry.name), HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     return handles;

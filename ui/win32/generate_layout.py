@@ -210,7 +210,7 @@ def emit(window, controls, lines, tab_order):
     w.append("namespace ui::win32::layout {")
     w.append("")
     f = window["font"]
-    w.append("inline constexpr WindowSpec kWindow{")
+    w.append("inline constexpr WindowLayout kWindow{")
     w.append(f"    .name = {cpp_string(window['name'])},")
     w.append(f"    .clientWidth = {window['width']},")
     w.append(f"    .clientHeight = {window['height']},")
@@ -224,7 +224,7 @@ def emit(window, controls, lines, tab_order):
             w.append(f"    {cpp_string(line)},")
         w.append("};")
     w.append("")
-    w.append("inline constexpr ControlSpec kControls[] = {")
+    w.append("inline constexpr LayoutControl kControls[] = {")
     for c in controls:
         x, y, width, height = c["geometry"]
         f = c["font"]

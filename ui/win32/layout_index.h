@@ -10,23 +10,23 @@
 
 namespace ui::win32::layout {
 
-using ControlIndex = std::array<const ControlSpec*, app::kControlCount>;
+using ControlIndex = std::array<const LayoutControl*, app::kControlCount>;
 
 // Each app::Control's entry in `table`. Throws std::logic_error when the
 // table lacks a control, holds one twice or holds one the logic does not
 // know, so that a layout that went out of step stops the program at start-up.
-inline ControlIndex IndexControls(std::span<const ControlSpec> table) {
+inline ControlIndex IndexControls(std::span<const LayoutControl> table) {
     ControlIndex index{};
-    for (const ControlSpec& spec : table) {
-        const auto control = app::ControlByName(spec.name);
+    for (const LayoutControl& entry : table) {
+        const auto control = app::ControlByName(entry.name);
         if (!control)
-            throw std::logic_error("window layout: " + std::string(spec.name) +
+            throw std::logic_error("window layout: " + std::string(entry.name) +
                                    " is no control the logic knows");
-        const ControlSpec*& slot = index[static_cast<std::size_t>(*control)];
+        const LayoutControl*& slot = index[static_cast<std::size_t>(*control)];
         if (slot != nullptr)
-            throw std::logic_error("window layout: " + std::string(spec.name) +
+            throw std::logic_error("window layout: " + std::string(entry.name) +
                                    " appears more than once");
-        slot = &spec;
+        slot = &entry;
     }
     for (std::size_t i = 0; i < index.size(); ++i) {
         if (index[i] == nullptr)

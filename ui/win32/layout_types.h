@@ -44,7 +44,7 @@ struct Font {
     bool symbol = false;  // a symbol font: SYMBOL_CHARSET, characters by their codes
 };
 
-struct ControlSpec {
+struct LayoutControl {
     std::string_view name{};    // the layout's object name, also the app::Control name
     std::string_view parent{};  // the enclosing control, or the window's name
     Kind kind = Kind::Label;
@@ -69,7 +69,7 @@ struct ControlSpec {
     std::string_view picture{};  // a picture's bitmap resource name
 };
 
-struct WindowSpec {
+struct WindowLayout {
     std::string_view name{};
     int clientWidth = 0, clientHeight = 0;
     std::string_view title{};

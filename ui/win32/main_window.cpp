@@ -66,7 +66,7 @@ MainWindow::MainWindow(HINSTANCE instance, platform::SerialApi& serial,
     view_ = std::make_unique<Win32View>(handles, index, loop_, [this] { CloseWindow(); });
     keys_ = std::make_unique<KeyboardNavigation>(window_, [this] { return view_->TabStops(); });
 
-    const layout::ControlSpec& area = view_->Spec(Control::PageControl1);
+    const layout::LayoutControl& area = view_->Entry(Control::PageControl1);
     pageArea_ = {area.x, area.y, area.x + area.width, area.y + area.height};
     pageAreaRightGap_ = layout::kWindow.clientWidth - pageArea_.right;
     pageAreaBottomGap_ = layout::kWindow.clientHeight - pageArea_.bottom;
@@ -216,9 +216,9 @@ LRESULT MainWindow::ColorControl(HDC dc, HWND control) {
     // it lies over ("ОШИБКА!!!" over the write row's "ОК").
     COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
     if (const auto found = view_->ControlOf(control)) {
-        const layout::ControlSpec& spec = view_->Spec(*found);
-        if (spec.hasColor)
-            text = RGB(spec.color.red, spec.color.green, spec.color.blue);
+        const layout::LayoutControl& entry = view_->Entry(*found);
+        if (entry.hasColor)
+            text = RGB(entry.color.red, entry.color.green, entry.color.blue);
     }
     SetTextColor(dc, text);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -268,10 +268,10 @@ void MainWindow::KeepPageAreaAnchored() {
         0, static_cast<int>(client.bottom) - pageAreaBottomGap_ - static_cast<int>(pageArea_.top));
     MoveWindow(view_->Handle(Control::PageControl1), x, pageArea_.top, width, height, TRUE);
     // The pages fill the page area below its tab row.
-    for (const layout::ControlSpec& spec : layout::kControls) {
-        if (spec.kind == layout::Kind::Page) {
-            MoveWindow(view_->Handle(*app::ControlByName(spec.name)), spec.x, spec.y, spec.width,
-                       std::max(0, height - spec.y), TRUE);
+    for (const layout::LayoutControl& entry : layout::kControls) {
+        if (entry.kind == layout::Kind::Page) {
+            MoveWindow(view_->Handle(*app::ControlByName(entry.name)), entry.x, entry.y,
+                       entry.width, std::max(0, height - entry.y), TRUE);
         }
     }
 }

@@ -32,7 +32,7 @@ Win32View::Win32View(const ControlHandles& handles, const layout::ControlIndex& 
     tabVisible_.fill(true);
     // The first page is the one the layout shows.
     const auto first = std::find_if(std::begin(layout::kControls), std::end(layout::kControls),
-                                    [](const auto& spec) { return spec.kind == Kind::Page; });
+                                    [](const auto& entry) { return entry.kind == Kind::Page; });
     if (first == std::end(layout::kControls))
         throw std::logic_error("window layout: the page area has no pages");
     activePage_ = *app::ControlByName(first->name);
@@ -43,7 +43,7 @@ HWND Win32View::Handle(app::Control control) const {
     return handles_[static_cast<std::size_t>(control)];
 }
 
-const layout::ControlSpec& Win32View::Spec(app::Control control) const {
+const layout::LayoutControl& Win32View::Entry(app::Control control) const {
     return *index_[static_cast<std::size_t>(control)];
 }
 
@@ -54,12 +54,12 @@ std::optional<app::Control> Win32View::ControlOf(HWND handle) const {
     return static_cast<app::Control>(found - handles_.begin());
 }
 
-const layout::ControlSpec& Win32View::Expect(app::Control control, Kind kind,
-                                             const char* problem) const {
-    const layout::ControlSpec& spec = Spec(control);
-    if (spec.kind != kind)
+const layout::LayoutControl& Win32View::Expect(app::Control control, Kind kind,
+                                               const char* problem) const {
+    const layout::LayoutControl& entry = Entry(control);
+    if (entry.kind != kind)
         Fail(control, problem);
-    return spec;
+    return entry;
 }
 
 std::size_t Win32View::PageSlot(app::Control page) const {
@@ -69,19 +69,19 @@ std::size_t Win32View::PageSlot(app::Control page) const {
 
 std::vector<HWND> Win32View::TabStops() const {
     std::vector<HWND> stops;
-    const auto add = [&](const layout::ControlSpec& spec) {
-        const HWND handle = Handle(*app::ControlByName(spec.name));
-        if (TakesFocus(spec.kind) && IsWindowVisible(handle) && IsWindowEnabled(handle))
+    const auto add = [&](const layout::LayoutControl& entry) {
+        const HWND handle = Handle(*app::ControlByName(entry.name));
+        if (TakesFocus(entry.kind) && IsWindowVisible(handle) && IsWindowEnabled(handle))
             stops.push_back(handle);
     };
     for (std::string_view name : layout::kTabOrder) {
-        const layout::ControlSpec& spec = Spec(*app::ControlByName(name));
-        if (spec.kind != Kind::PageArea) {
-            add(spec);
+        const layout::LayoutControl& entry = Entry(*app::ControlByName(name));
+        if (entry.kind != Kind::PageArea) {
+            add(entry);
             continue;
         }
         const std::string_view page = app::ControlName(activePage_);
-        for (const layout::ControlSpec& onPage : layout::kControls) {
+        for (const layout::LayoutControl& onPage : layout::kControls) {
             if (onPage.parent == page)
                 add(onPage);
         }
@@ -99,7 +99,7 @@ bool Win32View::TabVisible(app::Control page) const {
 
 void Win32View::SetVisible(app::Control control, bool visible) {
     // Hiding a page by hand would leave an empty page area.
-    if (Spec(control).kind == Kind::Page)
+    if (Entry(control).kind == Kind::Page)
         Fail(control, "is a page: use SetTabVisible or SetActivePage");
     ShowWindow(Handle(control), visible ? SW_SHOWNA : SW_HIDE);
 }
@@ -109,7 +109,7 @@ void Win32View::SetEnabled(app::Control control, bool enabled) {
 }
 
 void Win32View::SetCaption(app::Control control, std::string_view text) {
-    switch (Spec(control).kind) {
+    switch (Entry(control).kind) {
         case Kind::Page:
             tabCaptions_[static_cast<std::size_t>(control)] = std::string(text);
             break;
@@ -124,10 +124,10 @@ void Win32View::SetCaption(app::Control control, std::string_view text) {
 }
 
 void Win32View::SetPosition(app::Control progressBar, int position) {
-    const auto& spec = Expect(progressBar, Kind::ProgressBar, "is not a progress bar");
+    const auto& entry = Expect(progressBar, Kind::ProgressBar, "is not a progress bar");
     // The bar clamps by itself too; the range is the layout's either way.
     SendMessageW(Handle(progressBar), PBM_SETPOS,
-                 static_cast<WPARAM>(std::clamp(position, spec.minimum, spec.maximum)), 0);
+                 static_cast<WPARAM>(std::clamp(position, entry.minimum, entry.maximum)), 0);
 }
 
 bool Win32View::IsChecked(app::Control checkBox) {
@@ -154,9 +154,9 @@ void Win32View::SetActivePage(app::Control page) {
         focus != nullptr && !IsChild(shown, focus) && IsChild(GetParent(shown), focus);
     activePage_ = page;
     ShowWindow(shown, SW_SHOWNA);
-    for (const layout::ControlSpec& spec : layout::kControls) {
-        const app::Control other = *app::ControlByName(spec.name);
-        if (spec.kind == Kind::Page && other != page)
+    for (const layout::LayoutControl& entry : layout::kControls) {
+        const app::Control other = *app::ControlByName(entry.name);
+        if (entry.kind == Kind::Page && other != page)
             ShowWindow(Handle(other), SW_HIDE);
     }
     // The focus must not stay on a control that is out of sight now.

@@ -23,7 +23,7 @@ class Win32View final : public app::View {
               std::function<void()> close);
 
     HWND Handle(app::Control control) const;
-    const layout::ControlSpec& Spec(app::Control control) const;
+    const layout::LayoutControl& Entry(app::Control control) const;
     // The control with this handle, if it is one of the layout's.
     std::optional<app::Control> ControlOf(HWND handle) const;
 
@@ -52,8 +52,8 @@ class Win32View final : public app::View {
     void Close() override { close_(); }
 
   private:
-    const layout::ControlSpec& Expect(app::Control control, layout::Kind kind,
-                                      const char* problem) const;
+    const layout::LayoutControl& Expect(app::Control control, layout::Kind kind,
+                                        const char* problem) const;
     std::size_t PageSlot(app::Control page) const;
 
     ControlHandles handles_;

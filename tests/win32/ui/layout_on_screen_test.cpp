@@ -15,8 +15,8 @@ namespace {
 
 using ui::win32::Narrow;
 using ui::win32::Widen;
-using ui::win32::layout::ControlSpec;
 using ui::win32::layout::Kind;
+using ui::win32::layout::LayoutControl;
 
 std::wstring ClassOf(HWND control) {
     wchar_t name[64] = {};
@@ -43,64 +43,64 @@ std::wstring Text(HWND control, Kind kind) {
     return text;
 }
 
-std::wstring Joined(const ControlSpec& spec) {
-    if (spec.lines.empty())
-        return Widen(spec.text);
+std::wstring Joined(const LayoutControl& entry) {
+    if (entry.lines.empty())
+        return Widen(entry.text);
     std::wstring text;
-    for (std::size_t i = 0; i < spec.lines.size(); ++i)
-        text += (i ? L"\r\n" : L"") + Widen(spec.lines[i]);
+    for (std::size_t i = 0; i < entry.lines.size(); ++i)
+        text += (i ? L"\r\n" : L"") + Widen(entry.lines[i]);
     return text;
 }
 
 using LayoutOnScreen = WindowTest;
 
 TEST_F(LayoutOnScreen, EveryControlIsCreatedAsTheTableSays) {
-    for (const ControlSpec& spec : ui::win32::layout::kControls) {
-        SCOPED_TRACE(std::string(spec.name));
-        const Control control = *app::ControlByName(spec.name);
+    for (const LayoutControl& entry : ui::win32::layout::kControls) {
+        SCOPED_TRACE(std::string(entry.name));
+        const Control control = *app::ControlByName(entry.name);
         const HWND handle = H(control);
         const HWND parent = GetParent(handle);
         EXPECT_EQ(GetDlgItem(parent, ui::win32::layout::ControlId(control)), handle);
-        EXPECT_EQ(parent,
-                  spec.parent == "TForm1" ? window->Handle() : H(*app::ControlByName(spec.parent)));
-        EXPECT_EQ(lstrcmpiW(ClassOf(handle).c_str(), kClassOfKind[static_cast<int>(spec.kind)]), 0)
+        EXPECT_EQ(parent, entry.parent == "TForm1" ? window->Handle()
+                                                   : H(*app::ControlByName(entry.parent)));
+        EXPECT_EQ(lstrcmpiW(ClassOf(handle).c_str(), kClassOfKind[static_cast<int>(entry.kind)]), 0)
             << Narrow(ClassOf(handle));
-        EXPECT_EQ(Place(handle),
-                  (std::array<LONG, 4>{spec.x, spec.y, spec.x + spec.width, spec.y + spec.height}));
+        EXPECT_EQ(Place(handle), (std::array<LONG, 4>{entry.x, entry.y, entry.x + entry.width,
+                                                      entry.y + entry.height}));
 
-        if (spec.kind >= Kind::RichText) {
-            if (spec.kind == Kind::RichText) {
-                EXPECT_EQ(Text(handle, spec.kind), Joined(spec));
+        if (entry.kind >= Kind::RichText) {
+            if (entry.kind == Kind::RichText) {
+                EXPECT_EQ(Text(handle, entry.kind), Joined(entry));
                 CHARFORMATW format{};
                 format.cbSize = sizeof(format);
                 SendMessageW(handle, EM_GETCHARFORMAT, SCF_DEFAULT,
                              reinterpret_cast<LPARAM>(&format));
-                EXPECT_EQ(format.yHeight, spec.font.pixelHeight * 15);  // twips at 96 DPI
+                EXPECT_EQ(format.yHeight, entry.font.pixelHeight * 15);  // twips at 96 DPI
             }
             continue;
         }
         LOGFONTW font{};
         const auto hfont = reinterpret_cast<HFONT>(SendMessageW(handle, WM_GETFONT, 0, 0));
         ASSERT_EQ(GetObjectW(hfont, sizeof(font), &font), int{sizeof(font)});
-        EXPECT_EQ(font.lfHeight, -spec.font.pixelHeight);
-        EXPECT_EQ(font.lfWeight >= FW_BOLD, spec.font.bold);
-        if (spec.kind == Kind::Glyph) {
+        EXPECT_EQ(font.lfHeight, -entry.font.pixelHeight);
+        EXPECT_EQ(font.lfWeight >= FW_BOLD, entry.font.bold);
+        if (entry.kind == Kind::Glyph) {
             // Wingdings' code where the font has it, else the layout's own
             // font and character: Wine's Wingdings has the tick, not the cross.
-            const std::wstring code(1, static_cast<wchar_t>(0xF000 + spec.symbolCode));
-            const bool symbol = Text(handle, spec.kind) == code;
-            EXPECT_EQ(font.lfFaceName, Widen(symbol ? spec.font.family : spec.fallbackFamily));
-            EXPECT_TRUE(symbol || Text(handle, spec.kind) == Widen(spec.text));
-            EXPECT_TRUE(symbol || spec.symbolCode != 0xFC);
+            const std::wstring code(1, static_cast<wchar_t>(0xF000 + entry.symbolCode));
+            const bool symbol = Text(handle, entry.kind) == code;
+            EXPECT_EQ(font.lfFaceName, Widen(symbol ? entry.font.family : entry.fallbackFamily));
+            EXPECT_TRUE(symbol || Text(handle, entry.kind) == Widen(entry.text));
+            EXPECT_TRUE(symbol || entry.symbolCode != 0xFC);
             continue;
         }
-        EXPECT_EQ(font.lfFaceName, Widen(spec.font.family));
+        EXPECT_EQ(font.lfFaceName, Widen(entry.font.family));
         EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET);
-        if (spec.kind == Kind::List) {
-            EXPECT_EQ(SendMessageW(handle, LB_GETITEMHEIGHT, 0, 0), spec.itemHeight);
+        if (entry.kind == Kind::List) {
+            EXPECT_EQ(SendMessageW(handle, LB_GETITEMHEIGHT, 0, 0), entry.itemHeight);
         }
         if (control != Control::ListBoxVer) {  // start-up rewrites two of its lines
-            EXPECT_EQ(Text(handle, spec.kind), Joined(spec));
+            EXPECT_EQ(Text(handle, entry.kind), Joined(entry));
         }
     }
 }
@@ -129,19 +129,19 @@ int PixelsOf(HWND control, COLORREF color) {
 
 TEST_F(LayoutOnScreen, ColouredTextsAndGlyphsShowInTheirColours) {
     Show();
-    for (const ControlSpec& spec : ui::win32::layout::kControls) {
-        if (!spec.hasColor)
+    for (const LayoutControl& entry : ui::win32::layout::kControls) {
+        if (!entry.hasColor)
             continue;
-        SCOPED_TRACE(std::string(spec.name));
-        const Control control = *app::ControlByName(spec.name);
-        window->View().SetActivePage(*app::ControlByName(spec.parent));
+        SCOPED_TRACE(std::string(entry.name));
+        const Control control = *app::ControlByName(entry.name);
+        window->View().SetActivePage(*app::ControlByName(entry.parent));
         for (Control other : {Control::lbWriteOn, Control::lbWriteOK, Control::lbWriteErr,
                               Control::lbVerifyOn, Control::lbVerifyOK, Control::lbVerifyErr})
             window->View().SetVisible(other, false);
         window->View().SetVisible(control, true);
-        const COLORREF color = RGB(spec.color.red, spec.color.green, spec.color.blue);
+        const COLORREF color = RGB(entry.color.red, entry.color.green, entry.color.blue);
         // A 64-pixel glyph has far more ink than a bold 16-pixel word.
-        EXPECT_GT(PixelsOf(H(control), color), spec.kind == Kind::Glyph ? 150 : 20);
+        EXPECT_GT(PixelsOf(H(control), color), entry.kind == Kind::Glyph ? 150 : 20);
     }
     // The error lies over the write row's ОК and hides it.
     window->View().SetVisible(Control::lbWriteOK, true);
