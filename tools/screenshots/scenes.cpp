@@ -1,10 +1,10 @@
 #include <QString>
 #include <utility>
 
+#include "no_ports_platform.h"
 #include "programmer_platform.h"
 #include "scene.h"
 #include "scene_driver.h"
-#include "no_ports_platform.h"
 
 namespace screenshots {
 
