@@ -10,6 +10,8 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <functional>
+#include <ostream>
+#include <string>
 
 #include "app/update_stage.h"
 #include "platform/posix/posix_serial.h"
@@ -84,6 +86,11 @@ struct Case {
     // What the device's own record shows of the behaviour, block n = 3.
     std::function<bool(const bootsim::PtyServer&)> seen;
 };
+
+// Names the case by its behaviour, in test names and failure messages.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << demo::BehaviourNames[static_cast<std::size_t>(c.behaviour)];
+}
 
 class EachBehaviour : public Bench, public ::testing::WithParamInterface<Case> {};
 
