@@ -1,0 +1,33 @@
+// The bench's window: plug in and unplug, the programmer's behaviour and
+// pace for the next plug-in, and a live view of what the programmer received.
+#pragma once
+
+#include <QWidget>
+
+#include "tools/demo/bench.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace demo {
+
+class BenchWindow final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit BenchWindow(Bench& bench, QWidget* parent = nullptr);
+
+    // Redraws the live view; a timer calls it while the window is open.
+    void Refresh();
+
+  private:
+    Bench& bench_;
+    QPushButton* plug_;
+    QComboBox* behaviour_;
+    QSpinBox* block_;
+    QComboBox* pace_;
+    QLabel* report_;
+};
+
+}  // namespace demo
