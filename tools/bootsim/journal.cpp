@@ -1,5 +1,7 @@
 #include "tools/bootsim/journal.h"
 
+#include "tools/bootsim/options.h"
+
 namespace bootsim {
 
 std::string_view OutcomeName(Outcome outcome) {
@@ -66,6 +68,25 @@ std::vector<std::uint32_t> Journal::ObservedRates() const {
 std::uint32_t Journal::SyncsAnswered() const {
     std::lock_guard lock(mutex_);
     return syncs_;
+}
+
+const char* CommandName(std::uint8_t code) {
+    switch (code) {
+        case bootsim::CmdGet:
+            return "Get";
+        case bootsim::CmdGetVersion:
+            return "Get Version";
+        case bootsim::CmdGetId:
+            return "Get ID";
+        case bootsim::CmdReadMemory:
+            return "Read Memory";
+        case bootsim::CmdWriteMemory:
+            return "Write Memory";
+        case bootsim::CmdErase:
+            return "Erase";
+        default:
+            return "other";
+    }
 }
 
 }  // namespace bootsim

@@ -59,4 +59,7 @@ class Journal {
     std::uint32_t syncs_ = 0;
 };
 
+// The name of a command code for people reading a record ("Write Memory").
+const char* CommandName(std::uint8_t code);
+
 }  // namespace bootsim

@@ -12,25 +12,6 @@
 
 namespace {
 
-const char* CommandName(std::uint8_t code) {
-    switch (code) {
-        case bootsim::CmdGet:
-            return "Get";
-        case bootsim::CmdGetVersion:
-            return "Get Version";
-        case bootsim::CmdGetId:
-            return "Get ID";
-        case bootsim::CmdReadMemory:
-            return "Read Memory";
-        case bootsim::CmdWriteMemory:
-            return "Write Memory";
-        case bootsim::CmdErase:
-            return "Erase";
-        default:
-            return "other";
-    }
-}
-
 void PrintRecord(const bootsim::Journal& journal) {
     const auto commands = journal.Commands();
     std::fprintf(stderr, "syncs answered: %u, commands: %zu\n", journal.SyncsAnswered(),
@@ -38,7 +19,7 @@ void PrintRecord(const bootsim::Journal& journal) {
     std::size_t number = 0;
     for (const bootsim::CommandRecord& command : commands) {
         std::fprintf(stderr, "%6zu  0x%02X %-12s", ++number, command.code,
-                     CommandName(command.code));
+                     bootsim::CommandName(command.code));
         if (command.address) {
             std::fprintf(stderr, "  0x%08X", *command.address);
         } else {

@@ -29,23 +29,6 @@ std::string ProgrammerInterfacePath() {
     return platform::posix::ComposeInterfacePath(properties, std::nullopt).value_or("");
 }
 
-const char* CommandName(std::uint8_t code) {
-    switch (code) {
-        case bootsim::CmdGet:
-            return "Get";
-        case bootsim::CmdGetVersion:
-            return "Get Version";
-        case bootsim::CmdGetId:
-            return "Get ID";
-        case bootsim::CmdReadMemory:
-            return "Read Memory";
-        case bootsim::CmdWriteMemory:
-            return "Write Memory";
-        default:
-            return "command";
-    }
-}
-
 }  // namespace
 
 bootsim::Options OptionsFor(Behaviour behaviour, std::uint32_t block, Pace pace) {
@@ -123,7 +106,7 @@ std::string Bench::Report() const {
         if (commands[i].address)
             std::snprintf(address, sizeof address, " 0x%05X", *commands[i].address);
         out << "\n"
-            << i + 1 << ". " << CommandName(commands[i].code) << address << ": "
+            << i + 1 << ". " << bootsim::CommandName(commands[i].code) << address << ": "
             << bootsim::OutcomeName(commands[i].outcome);
     }
     return out.str();
