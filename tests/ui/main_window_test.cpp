@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -135,6 +136,19 @@ TEST_F(WiredWindow, NoControlOffersAContextMenu) {
         if (menu)
             menu->close();
     }
+}
+
+TEST_F(WiredWindow, AStaticTextListLooksTheSameWhenItHasTheFocus) {
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    auto* list = Find<QListWidget>("ListBoxVer");
+    const QImage unfocused = list->grab().toImage();
+    // Where the focus lands when an update disables the button that had it.
+    list->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_TRUE(list->currentIndex().isValid()) << "the focus made a line current";
+    EXPECT_EQ(list->grab().toImage(), unfocused);
 }
 
 TEST_F(WiredWindow, ConnectButtonRunsTheConnectionAttempt) {

@@ -23,13 +23,26 @@ constexpr const char* kTabHeightProperty = "tabHeight";
 
 // Lines of a static-text list all have the layout's height, whatever the
 // font's own line spacing is.
-class FixedHeightDelegate final : public QStyledItemDelegate {
+// Draws a static-text line: at the layout's line height when it gives one,
+// and never with the focus frame or highlight of a current row, which a list
+// that takes the keyboard focus (the version list does, on its place in the
+// tab order, e.g. when an update disables the button that had it) would
+// otherwise draw around its first line.
+class StaticTextDelegate final : public QStyledItemDelegate {
   public:
-    FixedHeightDelegate(int height, QObject* parent)
+    StaticTextDelegate(int height, QObject* parent)
         : QStyledItemDelegate(parent), height_(height) {}
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+        const QSize natural = QStyledItemDelegate::sizeHint(option, index);
+        return height_ > 0 ? QSize(natural.width(), height_) : natural;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain(option);
+        plain.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
+        QStyledItemDelegate::paint(painter, plain, index);
     }
 
   private:
@@ -59,9 +72,7 @@ void MakeStaticText(QListWidget& list) {
     list.setPalette(palette);
     list.setSelectionMode(QAbstractItemView::NoSelection);
     list.setCurrentRow(-1);
-    const int itemHeight = IntProperty(list, kItemHeightProperty);
-    if (itemHeight > 0)
-        list.setItemDelegate(new FixedHeightDelegate(itemHeight, &list));
+    list.setItemDelegate(new StaticTextDelegate(IntProperty(list, kItemHeightProperty), &list));
 }
 
 // Swallows every way the user has of changing the page of a page control
