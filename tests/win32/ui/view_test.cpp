@@ -92,8 +92,9 @@ TEST_F(Win32View, ButtonsRunTheirHandlersAndThePageAreaFollowsTheRightEdge) {
 
 TEST_F(Win32View, TabWalksTheLayoutsOrderEnterPressesEscDoesNothing) {
     Show();
-    const auto press = [&](WPARAM key) {
-        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+    // Bit 30 set: the key was already down, a repeat of a held key.
+    const auto press = [&](WPARAM key, LPARAM repeat = 0) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1 | repeat);
         window->View().ProcessPendingMessages();
     };
     // The welcome page's two buttons lie out of sight but take the focus,
@@ -110,6 +111,7 @@ TEST_F(Win32View, TabWalksTheLayoutsOrderEnterPressesEscDoesNothing) {
     EXPECT_FALSE(window->Closed());
     EXPECT_EQ(window->View().ActivePage(), Control::TabSheet1);
     press(VK_RETURN);
+    press(VK_RETURN, 1 << 30);
     EXPECT_EQ(window->View().ActivePage(), Control::TabSheet2);
     SetFocus(H(Control::btnESC));
     press(VK_RETURN);
