@@ -14,8 +14,13 @@ packages=(
   googletest                                 # GoogleTest's sources, built for Windows
   wine wine64 fonts-wine                     # running the tests; Wingdings and MS Sans Serif
   xvfb xauth                                 # a display for the window's tests
+  # The 32-bit program: its compiler, the 32-bit Wine its tests run under,
+  # and the host's i386 compiler for the pty parity shim that Wine preloads.
+  g++-mingw-w64-i686-posix wine32:i386 g++-multilib
 )
 
 export DEBIAN_FRONTEND=noninteractive
+# wine32 is an i386 package; adding the architecture again changes nothing.
+dpkg --add-architecture i386
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null

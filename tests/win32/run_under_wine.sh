@@ -4,7 +4,7 @@
 #
 #   run_under_wine.sh [--default-prefix DIR] [--bootsim PROGRAM] [--preload LIBRARY]
 #                     [--serve COMn[,BOOTSIM-OPTION...]]... [--expect-memory COMn:ADDRESS:FILE]...
-#                     [--display] [--shots DIR] -- WINE PROGRAM.exe [ARGUMENT...]
+#                     [--display] [--shots DIR] [--arch win32|win64] -- WINE PROGRAM.exe [ARGUMENT...]
 #
 # The prefix is $WINEPREFIX when set, otherwise DIR; it is made on first use
 # (about 10 s) and then shared by every test. Each --serve starts the native
@@ -18,6 +18,8 @@
 # --shots serves the program's requests for pictures of the screen into DIR:
 # it finds a folder in KESTRUN_SHOT_REQUESTS, writes NAME.request there
 # holding WIDTHxHEIGHT+LEFT+TOP and waits until the file is gone.
+# --arch makes the prefix a 32- or 64-bit Windows (Wine's default: 64-bit);
+# Wine refuses a prefix of the other kind.
 # The exit status is the program's, or 1 when the memory differs.
 set -euo pipefail
 
@@ -27,6 +29,7 @@ die() {
 }
 
 default_prefix=""
+arch=""
 bootsim=""
 preload=""
 serves=()
@@ -36,6 +39,7 @@ shots=""
 while (($#)); do
     case "$1" in
         --default-prefix) default_prefix=${2:?}; shift 2 ;;
+        --arch) arch=${2:?}; shift 2 ;;
         --bootsim) bootsim=${2:?}; shift 2 ;;
         --preload) preload=${2:?}; shift 2 ;;
         --serve) serves+=("${2:?}"); shift 2 ;;
@@ -54,6 +58,11 @@ export WINEPREFIX=${WINEPREFIX:-$default_prefix}
 [[ -n $WINEPREFIX ]] || die "no prefix: set WINEPREFIX or pass --default-prefix"
 # Wine takes only an absolute prefix, and its processes start elsewhere than here.
 WINEPREFIX=$(realpath -m "$WINEPREFIX")
+if [[ -n $arch ]]; then
+    [[ $arch == win32 || $arch == win64 ]] || die "--arch wants win32 or win64, not '$arch'"
+    # Wine itself ends with an error when the prefix is of the other kind.
+    export WINEARCH=$arch
+fi
 [[ -z $preload ]] || preload=$(realpath -m "$preload")
 export WINEDEBUG=${WINEDEBUG:--all}
 # No .NET or HTML engine: nothing here needs them, and Wine would offer to
@@ -155,7 +164,7 @@ if ! $listing; then
         export "KESTRUN_PORT_${#served[@]}=$port"
     done
     if [[ -n $preload ]]; then
-        [[ -f $preload ]] || die "no preload library at '$preload': build the native target kestrun_pty_parity"
+        [[ -f $preload ]] || die "no preload library at '$preload': build the native target kestrun_pty_parity (the 32-bit one comes from the Windows build)"
     fi
 fi
 

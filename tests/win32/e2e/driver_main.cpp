@@ -3,10 +3,11 @@
 //
 //   kestrun-win-driver.exe succeeds|write-refused
 //
-// The updater is the kestrun-updater.exe beside this program; the emulated
-// programmer must be on a COM port. Prints how long the update took from the
-// press of Далее to its outcome, and exits 0 when the window showed the
-// outcome that the case expects and never the other one.
+// The updater is the one of the same build beside this program
+// (kestrun-updater-x86.exe in the 32-bit one); the emulated programmer must be
+// on a COM port. Prints how long the update took from the press of Далее to
+// its outcome, and exits 0 when the window showed the outcome that the case
+// expects and never the other one.
 #include <windows.h>
 
 #include <chrono>
@@ -77,7 +78,7 @@ std::wstring UpdaterBesideThisProgram() {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring program(path, length);
-    return program.substr(0, program.find_last_of(L"\\/") + 1) + L"kestrun-updater.exe";
+    return program.substr(0, program.find_last_of(L"\\/") + 1) + L"" KESTRUN_UPDATER_FILE;
 }
 
 int Drive(bool expectSuccess) {

@@ -1,6 +1,7 @@
 // The logic's operations on real controls, the buttons' wiring and the keys.
 #include <array>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "ui/win32/text.h"
@@ -38,6 +39,16 @@ TEST_F(Win32View, StartsAsTheCreationHandlerLeavesIt) {
     EXPECT_EQ((std::array<LONG, 3>{logo.bmWidth, logo.bmHeight, logo.bmBitsPixel}),
               (std::array<LONG, 3>{148, 86, 8}));
     DeleteObject(bitmap);
+    // Windows refuses to start a program whose manifest names another
+    // processor; Wine does not check it.
+    const HRSRC manifest = FindResourceA(nullptr, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    ASSERT_NE(manifest, nullptr);
+    const std::string_view text(
+        static_cast<const char*>(LockResource(LoadResource(nullptr, manifest))),
+        SizeofResource(nullptr, manifest));
+    EXPECT_NE(text.find(sizeof(void*) == 4 ? R"(processorArchitecture="x86")"
+                                           : R"(processorArchitecture="amd64")"),
+              std::string_view::npos);
 }
 
 TEST_F(Win32View, OperationsReachTheControls) {
