@@ -4,7 +4,7 @@
 #
 #   run_under_wine.sh [--default-prefix DIR] [--bootsim PROGRAM] [--preload LIBRARY]
 #                     [--serve COMn[,BOOTSIM-OPTION...]]... [--expect-memory COMn:ADDRESS:FILE]...
-#                     [--display] [--shots DIR] -- WINE PROGRAM.exe [ARGUMENT...]
+#                     [--display] [--shots DIR] [--locale ru|en] -- WINE PROGRAM.exe [ARGUMENT...]
 #
 # The prefix is $WINEPREFIX when set, otherwise DIR; it is made on first use
 # (about 10 s) and then shared by every test. Each --serve starts the native
@@ -18,6 +18,10 @@
 # --shots serves the program's requests for pictures of the screen into DIR:
 # it finds a folder in KESTRUN_SHOT_REQUESTS, writes NAME.request there
 # holding WIDTHxHEIGHT+LEFT+TOP and waits until the file is gone.
+# --locale runs Wine as on a Russian (code page 1251) or an English (1252) PC:
+# under that Unix locale, from which Wine takes its code pages, in a prefix of
+# its own (the prefix's path with -ru or -en added) that holds only that code
+# page's bitmap fonts.
 # The exit status is the program's, or 1 when the memory differs.
 set -euo pipefail
 
@@ -33,6 +37,7 @@ serves=()
 expectations=()
 display=false
 shots=""
+locale=""
 while (($#)); do
     case "$1" in
         --default-prefix) default_prefix=${2:?}; shift 2 ;;
@@ -42,6 +47,7 @@ while (($#)); do
         --expect-memory) expectations+=("${2:?}"); shift 2 ;;
         --display) display=true; shift ;;
         --shots) shots=${2:?}; shift 2 ;;
+        --locale) locale=${2:?}; shift 2 ;;
         --) shift; break ;;
         *) die "unknown option '$1'" ;;
     esac
@@ -54,6 +60,28 @@ export WINEPREFIX=${WINEPREFIX:-$default_prefix}
 [[ -n $WINEPREFIX ]] || die "no prefix: set WINEPREFIX or pass --default-prefix"
 # Wine takes only an absolute prefix, and its processes start elsewhere than here.
 WINEPREFIX=$(realpath -m "$WINEPREFIX")
+# fonts-wine holds each bitmap face once per code page, told apart by a
+# letter after the face's file name: none for Western (1252: sserife, smalle,
+# coure, vgasys, and sseriff with the large-dpi sizes), r for Cyrillic (1251:
+# sserifer, sseriffr, smaller, courer, vgasysr), e, g and t for Central
+# European, Greek and Turkish, a code page number for Thai, Hebrew, Arabic and
+# Baltic; c, h and j are the East Asian system fonts, and Fixedsys (vgafix) is
+# Western only. Its TrueType files serve every code page.
+fonts=(/usr/share/wine/fonts/*)
+case $locale in
+    "") ;;
+    ru) unix_locale=ru_RU.UTF-8
+        fonts=(/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/{sserifer,sseriffr,smaller,courer,vgasysr}.fon) ;;
+    en) unix_locale=en_US.UTF-8
+        fonts=(/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/{sserife,sseriff,smalle,coure,vgasys,vgafix}.fon) ;;
+    *) die "--locale takes ru or en, not '$locale'" ;;
+esac
+if [[ -n $locale ]]; then
+    locale -a | grep -ix "${unix_locale/UTF-8/utf8}" >/dev/null ||
+        die "no $unix_locale locale: run scripts/install-windows-deps.sh"
+    export LANG=$unix_locale LC_ALL=$unix_locale
+    WINEPREFIX=$WINEPREFIX-$locale
+fi
 [[ -z $preload ]] || preload=$(realpath -m "$preload")
 export WINEDEBUG=${WINEDEBUG:--all}
 # No .NET or HTML engine: nothing here needs them, and Wine would offer to
@@ -106,7 +134,7 @@ fi
 # fonts-wine: Tahoma, Wingdings, MS Sans Serif); every Wine reads the
 # prefix's Fonts folder.
 if [[ -d /usr/share/wine/fonts && -d $WINEPREFIX/drive_c/windows/Fonts ]]; then
-    ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    ln -sf "${fonts[@]}" "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
 flock -u "$lock"
 exec {lock}>&-
