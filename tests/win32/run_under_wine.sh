@@ -4,7 +4,8 @@
 #
 #   run_under_wine.sh [--default-prefix DIR] [--bootsim PROGRAM] [--preload LIBRARY]
 #                     [--serve COMn[,BOOTSIM-OPTION...]]... [--expect-memory COMn:ADDRESS:FILE]...
-#                     [--display] [--shots DIR] [--arch win32|win64] -- WINE PROGRAM.exe [ARGUMENT...]
+#                     [--display] [--shots DIR] [--arch win32|win64] [--locale ru|en]
+#                     -- WINE PROGRAM.exe [ARGUMENT...]
 #
 # The prefix is $WINEPREFIX when set, otherwise DIR; it is made on first use
 # (about 10 s) and then shared by every test. Each --serve starts the native
@@ -20,6 +21,10 @@
 # holding WIDTHxHEIGHT+LEFT+TOP and waits until the file is gone.
 # --arch makes the prefix a 32- or 64-bit Windows (Wine's default: 64-bit);
 # Wine refuses a prefix of the other kind.
+# --locale runs Wine as on a Russian (code page 1251) or an English (1252) PC:
+# under that Unix locale, from which Wine takes its code pages, in a prefix of
+# its own (the prefix's path with -ru or -en added) that holds only that code
+# page's bitmap fonts.
 # The exit status is the program's, or 1 when the memory differs.
 set -euo pipefail
 
@@ -36,6 +41,7 @@ serves=()
 expectations=()
 display=false
 shots=""
+locale=""
 while (($#)); do
     case "$1" in
         --default-prefix) default_prefix=${2:?}; shift 2 ;;
@@ -46,6 +52,7 @@ while (($#)); do
         --expect-memory) expectations+=("${2:?}"); shift 2 ;;
         --display) display=true; shift ;;
         --shots) shots=${2:?}; shift 2 ;;
+        --locale) locale=${2:?}; shift 2 ;;
         --) shift; break ;;
         *) die "unknown option '$1'" ;;
     esac
@@ -62,6 +69,28 @@ if [[ -n $arch ]]; then
     [[ $arch == win32 || $arch == win64 ]] || die "--arch wants win32 or win64, not '$arch'"
     # Wine itself ends with an error when the prefix is of the other kind.
     export WINEARCH=$arch
+fi
+# fonts-wine holds each bitmap face once per code page, told apart by a
+# letter after the face's file name: none for Western (1252: sserife, smalle,
+# coure, vgasys, and sseriff with the large-dpi sizes), r for Cyrillic (1251:
+# sserifer, sseriffr, smaller, courer, vgasysr), e, g and t for Central
+# European, Greek and Turkish, a code page number for Thai, Hebrew, Arabic and
+# Baltic; c, h and j are the East Asian system fonts, and Fixedsys (vgafix) is
+# Western only. Its TrueType files serve every code page.
+fonts=(/usr/share/wine/fonts/*)
+case $locale in
+    "") ;;
+    ru) unix_locale=ru_RU.UTF-8
+        fonts=(/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/{sserifer,sseriffr,smaller,courer,vgasysr}.fon) ;;
+    en) unix_locale=en_US.UTF-8
+        fonts=(/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/{sserife,sseriff,smalle,coure,vgasys,vgafix}.fon) ;;
+    *) die "--locale takes ru or en, not '$locale'" ;;
+esac
+if [[ -n $locale ]]; then
+    locale -a | grep -ix "${unix_locale/UTF-8/utf8}" >/dev/null ||
+        die "no $unix_locale locale: run scripts/install-windows-deps.sh"
+    export LANG=$unix_locale LC_ALL=$unix_locale
+    WINEPREFIX=$WINEPREFIX-$locale
 fi
 [[ -z $preload ]] || preload=$(realpath -m "$preload")
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -115,7 +144,7 @@ fi
 # fonts-wine: Tahoma, Wingdings, MS Sans Serif); every Wine reads the
 # prefix's Fonts folder.
 if [[ -d /usr/share/wine/fonts && -d $WINEPREFIX/drive_c/windows/Fonts ]]; then
-    ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    ln -sf "${fonts[@]}" "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
 flock -u "$lock"
 exec {lock}>&-
