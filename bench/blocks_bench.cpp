@@ -18,15 +18,13 @@
 #include "link/serial_channel.h"
 #include "link/updater_state.h"
 #include "platform/posix/posix_serial.h"
-#include "tests/support/fake_sysfs.h"
 #include "tools/bootsim/pty_server.h"
+#include "tools/device_tree/device_tree.h"
 
 namespace {
 
 constexpr std::uint32_t BlockSize = devlink::ProtocolBlockSize;
-constexpr std::uint32_t FirmwareBlocks =
-    (image::FirmwareLast - image::FirmwareBase + BlockSize) / BlockSize;
-static_assert(FirmwareBlocks == 441);
+using image::FirmwareBlocks;
 constexpr int SleepSamples = 500;
 
 std::uint32_t BlockAddress(std::uint32_t k) {
@@ -42,7 +40,7 @@ int Run(std::uint32_t baud) {
 
     bench::PacedProgrammer programmer(baud);
     bootsim::PtyServer& sim = programmer.sim;
-    const testsupport::FakeSysfs& tree = programmer.tree;
+    const device_tree::DeviceTree& tree = programmer.tree;
 
     platform::posix::PosixSerial posix(tree.DevRoot());
     bench::PollCountingSerial serial(posix);

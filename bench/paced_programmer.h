@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "tests/support/fake_sysfs.h"
 #include "tools/bootsim/pty_server.h"
+#include "tools/device_tree/device_tree.h"
 
 namespace bench {
 
@@ -17,7 +17,7 @@ class PacedProgrammer {
     }
 
     bootsim::PtyServer sim;
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
 
   private:
     static bootsim::Options OptionsFor(std::uint32_t baud) {

@@ -26,7 +26,7 @@
 #include "link/updater_state.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
-#include "tests/support/fake_sysfs.h"
+#include "tools/device_tree/device_tree.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ class SilentPty {
 int Run() {
     std::printf("kestrun-bench-search: ConnectAnyPort over 96 present ports, none answering\n");
     bench::PrintMachine();
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
     std::vector<std::unique_ptr<SilentPty>> ptys;
     const std::pair<const char*, const char*> kinds[] = {
         {"ttyS", "serial8250"}, {"ttyUSB", "ftdi_sio"}, {"ttyACM", "cdc_acm"}};

@@ -7,20 +7,13 @@
 #include <array>
 #include <cstring>
 
+#include "platform/win32/class_guid.h"
+
 namespace platform::win32 {
 
 namespace {
 
 constexpr DWORD PropertyBufferSize = 257;
-
-GUID ToGuid(const ClassGuid& deviceClass) {
-    GUID guid{};
-    guid.Data1 = deviceClass.Data1;
-    guid.Data2 = deviceClass.Data2;
-    guid.Data3 = deviceClass.Data3;
-    std::memcpy(guid.Data4, deviceClass.Data4.data(), sizeof(guid.Data4));
-    return guid;
-}
 
 std::string Property(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
     std::array<char, PropertyBufferSize> buffer{};

@@ -10,6 +10,9 @@
 
 namespace bootsim {
 
+// The protocol's bytes and command codes are written here again on purpose,
+// not taken from link/: the emulator is the tests' independent judge of the
+// link, so a wrong code in the updater must not become right in both.
 inline constexpr std::uint8_t SyncByte = 0x7F;
 inline constexpr std::uint8_t AckByte = 0x79;
 inline constexpr std::uint8_t NackByte = 0x1F;

@@ -1,6 +1,7 @@
 #include <QString>
 #include <utility>
 
+#include "image/image_store.h"
 #include "no_ports_platform.h"
 #include "programmer_platform.h"
 #include "scene.h"
@@ -12,9 +13,8 @@ namespace {
 
 using app::Control;
 
-// The firmware goes out in this many blocks; the device counts its Write
-// Memory and Read Memory commands from 1.
-constexpr std::uint32_t FirmwareBlocks = 441;
+// The device counts its Write Memory and Read Memory commands from 1.
+constexpr std::uint32_t FirmwareBlocks = image::FirmwareBlocks;
 
 // The programmer as it comes, then changed by `adjust`: pace and faults.
 template <typename Adjust>

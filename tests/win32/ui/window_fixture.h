@@ -9,8 +9,8 @@
 #include <array>
 #include <memory>
 
-#include "fakes/counting_serial_api.h"
-#include "fakes/fixed_ports_registry.h"
+#include "tools/stand_ins/counting_serial_api.h"
+#include "tools/stand_ins/fixed_ports_registry.h"
 #include "ui/win32/main_window.h"
 
 namespace win32_ui_test {
@@ -68,8 +68,8 @@ class WindowTest : public ::testing::Test {
         state.PortOpen = state.Connected = true;
     }
 
-    fakes::CountingSerialApi serial;
-    fakes::FixedPortsRegistry registry;
+    stand_ins::CountingSerialApi serial;
+    stand_ins::FixedPortsRegistry registry;
     CountingNotifications notifications;
     HWND attachedBeforeCreate = nullptr;
     int registrationsAtAttach = -1;
