@@ -4,7 +4,8 @@
 #
 #   run_under_wine.sh [--default-prefix DIR] [--bootsim PROGRAM] [--preload LIBRARY]
 #                     [--serve COMn[,BOOTSIM-OPTION...]]... [--expect-memory COMn:ADDRESS:FILE]...
-#                     [--display] [--shots DIR] -- WINE PROGRAM.exe [ARGUMENT...]
+#                     [--display] [--shots DIR] [--test-bus TOOL.exe[,VID:PID...]]
+#                     -- WINE PROGRAM.exe [ARGUMENT...]
 #
 # The prefix is $WINEPREFIX when set, otherwise DIR; it is made on first use
 # (about 10 s) and then shared by every test. Each --serve starts the native
@@ -18,6 +19,11 @@
 # --shots serves the program's requests for pictures of the screen into DIR:
 # it finds a folder in KESTRUN_SHOT_REQUESTS, writes NAME.request there
 # holding WIDTHxHEIGHT+LEFT+TOP and waits until the file is gone.
+# --test-bus installs the test bus driver into the prefix with TOOL.exe
+# (kestrun-test-pnp.exe) on first use, and plugs in and pulls out each
+# VID:PID once there, so that later plugs find its port identity in place.
+# The emulated programmers' further output (the host closing the port, the
+# device falling silent) is in the file named by KESTRUN_PORT_n_EVENTS.
 # The exit status is the program's, or 1 when the memory differs.
 set -euo pipefail
 
@@ -33,6 +39,7 @@ serves=()
 expectations=()
 display=false
 shots=""
+test_bus=""
 while (($#)); do
     case "$1" in
         --default-prefix) default_prefix=${2:?}; shift 2 ;;
@@ -42,6 +49,7 @@ while (($#)); do
         --expect-memory) expectations+=("${2:?}"); shift 2 ;;
         --display) display=true; shift ;;
         --shots) shots=${2:?}; shift 2 ;;
+        --test-bus) test_bus=${2:?}; shift 2 ;;
         --) shift; break ;;
         *) die "unknown option '$1'" ;;
     esac
@@ -102,6 +110,17 @@ if [[ ! -f $WINEPREFIX/.kestrun-ready ]]; then
     timeout 60 wineserver -w || true
     touch "$WINEPREFIX/.kestrun-ready"
 fi
+if [[ -n $test_bus && ! -f $WINEPREFIX/.kestrun-test-bus-ready ]]; then
+    IFS=, read -r -a words <<<"$test_bus"
+    started=$(date +%s%N)
+    if ! "$wine" "${words[0]}" install "${words[@]:1}" >"$WINEPREFIX/.kestrun-test-bus.log" 2>&1 </dev/null; then
+        cat "$WINEPREFIX/.kestrun-test-bus.log" >&2
+        die "could not install the test bus in $WINEPREFIX"
+    fi
+    timeout 60 wineserver -w || true
+    echo "run_under_wine: the test bus installed in $((($(date +%s%N) - started) / 1000000)) ms" >&2
+    touch "$WINEPREFIX/.kestrun-test-bus-ready"
+fi
 # Debian's Wine does not load the fonts of its own data folder (package
 # fonts-wine: Tahoma, Wingdings, MS Sans Serif); every Wine reads the
 # prefix's Fonts folder.
@@ -153,6 +172,8 @@ if ! $listing; then
         links+=("$link")
         served+=("$port")
         export "KESTRUN_PORT_${#served[@]}=$port"
+        # Z: is the root of the Unix file system under Wine.
+        export "KESTRUN_PORT_${#served[@]}_EVENTS=Z:$work/$port.out"
     done
     if [[ -n $preload ]]; then
         [[ -f $preload ]] || die "no preload library at '$preload': build the native target kestrun_pty_parity"
