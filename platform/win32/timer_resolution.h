@@ -6,6 +6,8 @@
 // longer than meant. The program's entry holds one of these while it runs.
 #pragma once
 
+#include <windows.h>
+
 namespace platform::win32 {
 
 class TimerResolution {
@@ -22,5 +24,17 @@ class TimerResolution {
   private:
     bool held_ = false;
 };
+
+// SetProcessInformation, which Windows 8 brought; looked up at run time.
+using SetProcessInformationCall = BOOL(WINAPI*)(HANDLE process, PROCESS_INFORMATION_CLASS kind,
+                                                LPVOID information, DWORD size);
+SetProcessInformationCall FindSetProcessInformation();
+
+// From Windows 11 a process whose windows are minimised or covered is no
+// longer promised the resolution it asked for, and an update left behind
+// another window would poll at 15.6 ms. This asks to be kept at it all the
+// same. False when `call` is missing (older Windows, which never throttle
+// the timer) or refuses: the program then runs slower, not wrongly.
+bool KeepTimerResolutionWhenHidden(SetProcessInformationCall call);
 
 }  // namespace platform::win32

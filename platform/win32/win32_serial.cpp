@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/line_control_block.h"
 #include "platform/win32/port_handle.h"
 
 namespace platform::win32 {
@@ -30,20 +31,12 @@ bool Win32Serial::GetCommState(PortHandle port, LineSettings& settings) {
 }
 
 bool Win32Serial::SetCommState(PortHandle port, const LineSettings& settings) {
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
-    if (!::GetCommState(ToHandle(port), &dcb))
+    DCB found{};
+    found.DCBlength = sizeof(found);
+    if (!::GetCommState(ToHandle(port), &found))
         return false;
-    dcb.BaudRate = settings.BaudRate;
-    dcb.ByteSize = settings.ByteSize;
-    dcb.Parity = settings.Parity;
-    dcb.StopBits = settings.StopBits;
-    // 0x11 and 0x13 occur in frames and blocks. With XON/XOFF left on by
-    // whoever used the port before, the driver would swallow them from the
-    // input and stall the output on them.
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    return ::SetCommState(ToHandle(port), &dcb) != FALSE;
+    DCB wanted = LineControlBlock(found, settings);
+    return ::SetCommState(ToHandle(port), &wanted) != FALSE;
 }
 
 bool Win32Serial::GetCommTimeouts(PortHandle port, CommTimeouts& timeouts) {

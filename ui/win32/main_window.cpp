@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/win32/narrow_device_notice.h"
 #include "ui/win32/control_factory.h"
 #include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
@@ -173,10 +174,17 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             else if (HIWORD(wParam) == 0)
                 RestoreFocus();
             return 0;
-        case WM_DEVICECHANGE:
+        case WM_DEVICECHANGE: {
+            // The form only notes the event; what it was handed need not
+            // outlive the call.
+            platform::win32::NarrowNoticeRecord narrow;
             logic_->WMDeviceChange(static_cast<std::uint32_t>(wParam),
-                                   reinterpret_cast<const void*>(lParam));
-            return TRUE;
+                                   platform::win32::NarrowInterfaceNotice(
+                                       reinterpret_cast<const void*>(lParam), narrow));
+            // The result of a notice of arrival or removal means nothing to
+            // the system; the handler leaves it at 0.
+            return 0;
+        }
         case WM_CLOSE:
             CloseWindow();
             return 0;

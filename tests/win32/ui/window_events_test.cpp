@@ -1,6 +1,10 @@
 // The message loop's idle event, pending messages, device notices and the
 // ways of closing the window.
-#include "fakes/interface_record.h"
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "link/device_events.h"
 #include "window_fixture.h"
 
@@ -48,6 +52,64 @@ TEST_F(MessageLoop, PendingMessagesAreDispatchedWithoutIdleOrWaitAndTheQuitStays
     EXPECT_EQ(quit.wParam, 3u);
 }
 
+// A device-interface record as a Unicode window receives it: the name in
+// UTF-16, the size field covering it and its NUL.
+std::vector<unsigned char> WideRecord(std::wstring_view path) {
+    std::vector<unsigned char> record(platform::NoticeRecordHeaderSize +
+                                      (path.size() + 1) * sizeof(wchar_t));
+    const auto size = static_cast<std::uint32_t>(record.size());
+    const std::uint32_t type = platform::DeviceTypeInterface;
+    std::memcpy(record.data(), &size, 4);
+    std::memcpy(record.data() + 4, &type, 4);
+    std::memcpy(record.data() + platform::NoticeRecordHeaderSize, path.data(),
+                path.size() * sizeof(wchar_t));
+    return record;
+}
+
+const std::wstring kProgrammer =
+    L"\\\\?\\USB#VID_10C4&PID_EA60#0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+// 400 characters with the programmer's identity ending at the given one.
+std::wstring LongPathWithIdentityEndingAt(std::size_t last) {
+    const std::wstring identity = L"vid_10c4&pid_ea60";
+    std::wstring path(400, L'x');
+    path.replace(last - identity.size(), identity.size(), identity);
+    return path;
+}
+
+struct Notice {
+    const char* name;
+    std::uint32_t code;
+    std::wstring path;
+    devlink::DeviceEventCode noted;
+};
+
+void PrintTo(const Notice& notice, std::ostream* out) {
+    *out << notice.name;
+}
+
+class UnicodeNotices : public WindowTest, public ::testing::WithParamInterface<Notice> {};
+
+TEST_P(UnicodeNotices, ReachTheFormAsTheSingleByteRecordItReads) {
+    ASSERT_TRUE(IsWindowUnicode(window->Handle()));
+    auto record = WideRecord(GetParam().path);
+    SendMessageW(window->Handle(), WM_DEVICECHANGE, GetParam().code,
+                 reinterpret_cast<LPARAM>(record.data()));
+    EXPECT_EQ(window->Logic().State().DeviceEvent, GetParam().noted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AsWindowsSendsThem, UnicodeNotices,
+    ::testing::Values(
+        Notice{"Arrival", platform::DeviceArrival, kProgrammer, devlink::DeviceEventArrived},
+        Notice{"Removal", platform::DeviceRemoveComplete, kProgrammer, devlink::DeviceEventRemoved},
+        Notice{"AnotherDevice", platform::DeviceArrival,
+               L"\\\\?\\USB#VID_10C4&PID_EA61#0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
+               devlink::DeviceEventNone},
+        Notice{"LongNameWithinTheFirst255", platform::DeviceArrival,
+               LongPathWithIdentityEndingAt(255), devlink::DeviceEventArrived},
+        Notice{"LongNameCutAt255", platform::DeviceArrival, LongPathWithIdentityEndingAt(256),
+               devlink::DeviceEventNone}));
+
 // The search that the idle handler starts after an arrival ends the loop.
 struct QuittingRegistry : fakes::FixedPortsRegistry {
     int lists = 0;
@@ -64,7 +126,7 @@ TEST_F(MessageLoop, DeviceNoticesReachTheFormAndIdleActsOnThemOutsidePendingMess
     window = std::make_unique<ui::win32::MainWindow>(GetModuleHandleW(nullptr), serial, quitting,
                                                      &notifications);
     const auto& state = window->Logic().State();
-    auto programmer = fakes::MakeInterfaceRecord(fakes::ProgrammerPath);
+    auto programmer = WideRecord(kProgrammer);
     SendMessageW(window->Handle(), WM_DEVICECHANGE, platform::DeviceArrival,
                  reinterpret_cast<LPARAM>(programmer.data()));
     EXPECT_EQ(state.DeviceEvent, devlink::DeviceEventArrived);

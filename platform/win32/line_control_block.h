@@ -1,0 +1,19 @@
+// The control block a port is set to: the line settings asked for, raw bytes
+// both ways, and everything else as the port was found.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/serial_api.h"
+
+namespace platform::win32 {
+
+// SetCommState takes the whole block, so whatever an earlier program left in
+// it stays unless cleared here: fNull would drop every 0x00 byte read back,
+// fErrorChar would replace bytes that arrive with a parity error, and
+// fAbortOnError or fDsrSensitivity would fail or drop reads. XON/XOFF would
+// swallow 0x11 and 0x13, which occur in frames and blocks. Hardware flow
+// control (CTS, DSR, DTR, RTS) stays as found, as on the Linux side.
+DCB LineControlBlock(const DCB& found, const LineSettings& wanted);
+
+}  // namespace platform::win32
