@@ -223,6 +223,7 @@ done
 if ((status != 0)) && ((${#served[@]})); then
     for port in "${served[@]}"; do
         echo "--- the emulated programmer on $port:" >&2
+        tail -n +2 "$work/$port.out" >&2
         cat "$work/$port.err" >&2
     done
 fi

@@ -25,6 +25,14 @@ constexpr testbus::UsbId kOtherBridge{0x10C4, 0xEA61};
 constexpr wchar_t kPort[] = L"COM40";
 // Longer than the updater takes from a plug-in to the connection page.
 constexpr Milliseconds kNothingHappensWait{3000};
+// Wine registers a window for device notices on a thread of its own, a
+// moment after the call has returned (Windows, before it returns); a device
+// plugged in before then is announced to nobody.
+constexpr Milliseconds kNoticesRegistered{1000};
+
+void AwaitNoticesRegistered() {
+    Sleep(static_cast<DWORD>(kNoticesRegistered.count()));
+}
 
 // The lines the emulated programmer printed after its terminal's path.
 class ProgrammerEvents {
@@ -83,6 +91,7 @@ void ConnectByPlugging(UpdaterWindow& window) {
 
 int PlugIn() {
     UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
+    AwaitNoticesRegistered();
     ConnectByPlugging(window);
     CloseUpdater(window);
     return Outcome();
@@ -91,6 +100,7 @@ int PlugIn() {
 int UnplugConnected() {
     const ProgrammerEvents events;
     UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
+    AwaitNoticesRegistered();
     ConnectByPlugging(window);
     const unsigned closes = events.Count("closed");
     const auto start = Clock::now();
@@ -107,6 +117,7 @@ int UnplugConnected() {
 int UnplugUpdating() {
     const ProgrammerEvents events;
     UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
+    AwaitNoticesRegistered();
     ConnectByPlugging(window);
     const unsigned closes = events.Count("closed");
     bool successShown = false;
@@ -145,6 +156,7 @@ int UnplugUpdating() {
 int OtherProduct() {
     const ProgrammerEvents events;
     UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
+    AwaitNoticesRegistered();
     const auto start = Clock::now();
     testbus::Plug(kOtherBridge, kPort);
     PrintTime("plug-in: the interface active after", start);
