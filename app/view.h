@@ -1,8 +1,8 @@
 // The window as the updater's logic sees it.
 //
 // The logic names controls by the names the window layout gives them and does
-// only the few things listed here to them; a toolkit view (Qt now, Win32
-// later) implements this interface over real widgets.
+// only the few things listed here to them; each toolkit's view (Qt, Win32)
+// implements this interface over real widgets.
 #pragma once
 
 #include <array>
@@ -60,6 +60,11 @@ constexpr std::optional<Control> ControlByName(std::string_view name) {
     return std::nullopt;
 }
 
+// A call that does not fit its control (a caption for a progress bar, a
+// line the list box lacks, a page hidden by hand) is a mistake in the logic:
+// a debug build stops on it, a release build leaves the window as it is
+// rather than guess. Nothing is thrown: the calls run inside the toolkit's
+// message dispatch, which no exception may cross.
 class View {
   public:
     virtual ~View() = default;

@@ -14,8 +14,23 @@ packages=(
   googletest                                 # GoogleTest's sources, built for Windows
   wine wine64 fonts-wine                     # running the tests; Wingdings and MS Sans Serif
   xvfb xauth                                 # a display for the window's tests
+  # The 32-bit program: its compiler, the 32-bit Wine its tests run under,
+  # and the host's i386 compiler for the pty parity shim that Wine preloads.
+  g++-mingw-w64-i686-posix wine32:i386 g++-multilib
+  locales                                    # the Russian and English PCs the window is tested as
 )
 
 export DEBIAN_FRONTEND=noninteractive
+# wine32 is an i386 package; adding the architecture again changes nothing.
+dpkg --add-architecture i386
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+
+# Wine takes its ANSI code page from the Unix locale it runs under: the
+# window's tests run once as a Russian PC (code page 1251) and once as an
+# English one (1252).
+for locale in ru_RU.UTF-8 en_US.UTF-8; do
+  sed -i "s/^# *\(${locale} UTF-8\)/\1/" /etc/locale.gen
+  grep -q "^${locale} UTF-8" /etc/locale.gen || echo "${locale} UTF-8" >>/etc/locale.gen
+done
+locale-gen >/dev/null

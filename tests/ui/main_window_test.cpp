@@ -112,7 +112,11 @@ TEST_F(WiredWindow, EnterAndReturnPressTheFocusedButtonEscapeDoesNothing) {
         const Control before = Page();
         QKeyEvent press(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(next, &press);
-        EXPECT_NE(Page(), before) << "key " << key;
+        const Control after = Page();
+        EXPECT_NE(after, before) << "key " << key;
+        QKeyEvent repeat(QEvent::KeyPress, key, modifiers, QString(), true);
+        QCoreApplication::sendEvent(next, &repeat);
+        EXPECT_EQ(Page(), after) << "held key " << key;
     }
     for (QWidget* target : {static_cast<QWidget*>(next), static_cast<QWidget*>(window.get())}) {
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);

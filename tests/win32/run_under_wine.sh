@@ -4,7 +4,8 @@
 #
 #   run_under_wine.sh [--default-prefix DIR] [--bootsim PROGRAM] [--preload LIBRARY]
 #                     [--serve COMn[,BOOTSIM-OPTION...]]... [--expect-memory COMn:ADDRESS:FILE]...
-#                     [--display] [--shots DIR] [--test-bus TOOL.exe[,VID:PID...]]
+#                     [--display] [--shots DIR] [--arch win32|win64] [--locale ru|en]
+#                     [--test-bus TOOL.exe[,VID:PID...]]
 #                     -- WINE PROGRAM.exe [ARGUMENT...]
 #
 # The prefix is $WINEPREFIX when set, otherwise DIR; it is made on first use
@@ -19,11 +20,18 @@
 # --shots serves the program's requests for pictures of the screen into DIR:
 # it finds a folder in KESTRUN_SHOT_REQUESTS, writes NAME.request there
 # holding WIDTHxHEIGHT+LEFT+TOP and waits until the file is gone.
+# --arch makes the prefix a 32- or 64-bit Windows (Wine's default: 64-bit);
+# Wine refuses a prefix of the other kind.
+# --locale runs Wine as on a Russian (code page 1251) or an English (1252) PC:
+# under that Unix locale, from which Wine takes its code pages, in a prefix of
+# its own (the prefix's path with -ru or -en added) that holds only that code
+# page's bitmap fonts.
 # --test-bus installs the test bus driver into the prefix with TOOL.exe
-# (kestrun-test-pnp.exe) on first use, and plugs in and pulls out each
-# VID:PID once there, so that later plugs find its port identity in place.
-# The emulated programmers' further output (the host closing the port, the
-# device falling silent) is in the file named by KESTRUN_PORT_n_EVENTS.
+# (kestrun-test-pnp.exe, of the prefix's own kind) on first use, and plugs in
+# and pulls out each VID:PID once there, so that later plugs find its port
+# identity in place.
+# The emulated programmers' further output (the host opening and closing the
+# port, the device falling silent) is in the file named by KESTRUN_PORT_n_EVENTS.
 # The exit status is the program's, or 1 when the memory differs.
 set -euo pipefail
 
@@ -33,22 +41,26 @@ die() {
 }
 
 default_prefix=""
+arch=""
 bootsim=""
 preload=""
 serves=()
 expectations=()
 display=false
 shots=""
+locale=""
 test_bus=""
 while (($#)); do
     case "$1" in
         --default-prefix) default_prefix=${2:?}; shift 2 ;;
+        --arch) arch=${2:?}; shift 2 ;;
         --bootsim) bootsim=${2:?}; shift 2 ;;
         --preload) preload=${2:?}; shift 2 ;;
         --serve) serves+=("${2:?}"); shift 2 ;;
         --expect-memory) expectations+=("${2:?}"); shift 2 ;;
         --display) display=true; shift ;;
         --shots) shots=${2:?}; shift 2 ;;
+        --locale) locale=${2:?}; shift 2 ;;
         --test-bus) test_bus=${2:?}; shift 2 ;;
         --) shift; break ;;
         *) die "unknown option '$1'" ;;
@@ -62,6 +74,33 @@ export WINEPREFIX=${WINEPREFIX:-$default_prefix}
 [[ -n $WINEPREFIX ]] || die "no prefix: set WINEPREFIX or pass --default-prefix"
 # Wine takes only an absolute prefix, and its processes start elsewhere than here.
 WINEPREFIX=$(realpath -m "$WINEPREFIX")
+if [[ -n $arch ]]; then
+    [[ $arch == win32 || $arch == win64 ]] || die "--arch wants win32 or win64, not '$arch'"
+    # Wine itself ends with an error when the prefix is of the other kind.
+    export WINEARCH=$arch
+fi
+# fonts-wine holds each bitmap face once per code page, told apart by a
+# letter after the face's file name: none for Western (1252: sserife, smalle,
+# coure, vgasys, and sseriff with the large-dpi sizes), r for Cyrillic (1251:
+# sserifer, sseriffr, smaller, courer, vgasysr), e, g and t for Central
+# European, Greek and Turkish, a code page number for Thai, Hebrew, Arabic and
+# Baltic; c, h and j are the East Asian system fonts, and Fixedsys (vgafix) is
+# Western only. Its TrueType files serve every code page.
+fonts=(/usr/share/wine/fonts/*)
+case $locale in
+    "") ;;
+    ru) unix_locale=ru_RU.UTF-8
+        fonts=(/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/{sserifer,sseriffr,smaller,courer,vgasysr}.fon) ;;
+    en) unix_locale=en_US.UTF-8
+        fonts=(/usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/{sserife,sseriff,smalle,coure,vgasys,vgafix}.fon) ;;
+    *) die "--locale takes ru or en, not '$locale'" ;;
+esac
+if [[ -n $locale ]]; then
+    locale -a | grep -ix "${unix_locale/UTF-8/utf8}" >/dev/null ||
+        die "no $unix_locale locale: run scripts/install-windows-deps.sh"
+    export LANG=$unix_locale LC_ALL=$unix_locale
+    WINEPREFIX=$WINEPREFIX-$locale
+fi
 [[ -z $preload ]] || preload=$(realpath -m "$preload")
 export WINEDEBUG=${WINEDEBUG:--all}
 # No .NET or HTML engine: nothing here needs them, and Wine would offer to
@@ -125,7 +164,7 @@ fi
 # fonts-wine: Tahoma, Wingdings, MS Sans Serif); every Wine reads the
 # prefix's Fonts folder.
 if [[ -d /usr/share/wine/fonts && -d $WINEPREFIX/drive_c/windows/Fonts ]]; then
-    ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    ln -sf "${fonts[@]}" "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
 flock -u "$lock"
 exec {lock}>&-
@@ -176,7 +215,7 @@ if ! $listing; then
         export "KESTRUN_PORT_${#served[@]}_EVENTS=Z:$work/$port.out"
     done
     if [[ -n $preload ]]; then
-        [[ -f $preload ]] || die "no preload library at '$preload': build the native target kestrun_pty_parity"
+        [[ -f $preload ]] || die "no preload library at '$preload': build the native target kestrun_pty_parity (the 32-bit one comes from the Windows build)"
     fi
 fi
 

@@ -23,7 +23,9 @@ class EnterKeyPresser final : public QObject {
         auto* button = qobject_cast<QPushButton*>(watched);
         if (!button || !plain || (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter))
             return false;
-        button->click();
+        // A held key repeats: each repeat would press again and skip a page.
+        if (!key.isAutoRepeat())
+            button->click();
         return true;
     }
 };

@@ -22,8 +22,7 @@ namespace {
     qFatal("window layout: %.*s %s", static_cast<int>(name.size()), name.data(), problem);
 }
 
-// A call that does not fit its control is a mistake in the logic. Debug builds
-// stop on it; a release build leaves the window as it is rather than guess.
+// A call that does not fit its control: see app::View.
 bool Fits(bool fits, app::Control control, const char* problem) {
     if (!fits) {
         const std::string text = std::string(app::ControlName(control)) + " " + problem;

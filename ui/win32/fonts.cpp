@@ -1,6 +1,7 @@
 #include "ui/win32/fonts.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "ui/win32/text.h"
 
@@ -11,9 +12,56 @@ FontSet::~FontSet() {
         DeleteObject(entry.font);
 }
 
+namespace {
+
+int CALLBACK AddFace(const LOGFONTW* description, const TEXTMETRICW* metrics, DWORD type,
+                     LPARAM context) {
+    auto& faces = *reinterpret_cast<std::vector<InstalledFace>*>(context);
+    const bool scalable = (type & RASTER_FONTTYPE) == 0;
+    // A raster face comes once per size, a scalable one once per style.
+    auto face = std::ranges::find_if(faces, [&](const InstalledFace& f) {
+        return f.name == description->lfFaceName && f.charset == description->lfCharSet &&
+               f.scalable == scalable;
+    });
+    if (face == faces.end())
+        face = faces.insert(faces.end(),
+                            {description->lfFaceName, description->lfCharSet, scalable, {}});
+    if (!scalable)
+        face->characterHeights.push_back(
+            static_cast<int>(metrics->tmHeight - metrics->tmInternalLeading));
+    return 1;
+}
+
+}  // namespace
+
+std::vector<InstalledFace> ListCyrillicFaces(std::span<const std::wstring> names) {
+    std::vector<InstalledFace> faces;
+    const HDC dc = GetDC(nullptr);
+    for (const std::wstring& name : names) {
+        LOGFONTW wanted{};
+        wanted.lfCharSet = RUSSIAN_CHARSET;
+        name.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+        EnumFontFamiliesExW(dc, &wanted, AddFace, reinterpret_cast<LPARAM>(&faces), 0);
+    }
+    ReleaseDC(nullptr, dc);
+    return faces;
+}
+
 HFONT FontSet::Get(const layout::Font& font) {
-    return Get(Widen(font.family), font.pixelHeight, font.bold,
-               font.symbol ? SYMBOL_CHARSET : RUSSIAN_CHARSET);
+    const std::wstring family = Widen(font.family);
+    if (font.symbol)
+        return Get(family, font.pixelHeight, font.bold, SYMBOL_CHARSET);
+    std::vector<std::wstring> unlisted;
+    for (std::wstring& name : CandidateFaces(family)) {
+        if (std::ranges::find(listedNames_, name) == listedNames_.end())
+            unlisted.push_back(std::move(name));
+    }
+    if (!unlisted.empty()) {
+        std::ranges::move(ListCyrillicFaces(unlisted), std::back_inserter(installed_));
+        std::ranges::move(unlisted, std::back_inserter(listedNames_));
+    }
+    return Get(ChooseTextFace(installed_, family, font.pixelHeight), font.pixelHeight, font.bold,
+               RUSSIAN_CHARSET);
 }
 
 HFONT FontSet::Get(std::wstring_view family, int pixelHeight, bool bold, BYTE charset) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/win32/face_choice.h"
 #include "ui/win32/layout_types.h"
 
 namespace ui::win32 {
@@ -21,9 +22,8 @@ class FontSet {
 
     // The layout's texts are Russian. A font of a single code page, such as
     // the bitmap "MS Sans Serif", draws them only in its Cyrillic variant, so
-    // text fonts ask for the Cyrillic character set: the system then picks
-    // the Cyrillic "MS Sans Serif" where it has one and otherwise the nearest
-    // face that has the letters, rather than a Western one that draws boxes.
+    // text fonts ask for the Cyrillic character set, in the face that
+    // ChooseTextFace picks from what this machine has at that size.
     // A symbol font asks for the symbol set, where characters go by code.
     HFONT Get(const layout::Font& font);
     HFONT Get(std::wstring_view family, int pixelHeight, bool bold, BYTE charset);
@@ -37,7 +37,14 @@ class FontSet {
         HFONT font;
     };
     std::vector<Entry> fonts_;
+    // The Cyrillic faces of the candidates listed so far, listed once each.
+    std::vector<std::wstring> listedNames_;
+    std::vector<InstalledFace> installed_;
 };
+
+// The faces of `names` that the system has with the Cyrillic character set,
+// with every size of a raster face.
+std::vector<InstalledFace> ListCyrillicFaces(std::span<const std::wstring> names);
 
 // Whether the system gave `font` the face `family` asked for and that face
 // has a glyph for `character`.

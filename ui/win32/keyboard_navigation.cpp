@@ -31,6 +31,10 @@ bool KeyboardNavigation::Handle(const MSG& message) {
                 MoveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : +1);
             return true;
         case VK_RETURN: {
+            // A held key repeats: each repeat would press again and skip a
+            // page. Bit 30 says the key was already down.
+            if ((message.lParam & (1 << 30)) != 0)
+                return true;
             const HWND focus = GetFocus();
             if (!IsPushButton(focus) || !IsChild(window_, focus))
                 return false;

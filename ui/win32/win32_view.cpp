@@ -3,7 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
@@ -14,9 +18,18 @@ namespace {
 
 using layout::Kind;
 
-[[noreturn]] void Fail(app::Control control, const char* problem) {
-    throw std::logic_error("window layout: " + std::string(app::ControlName(control)) + " " +
-                           problem);
+// A call that does not fit its control (see app::View): debug builds stop
+// on it, a release build does nothing.
+bool Fits(bool fits, [[maybe_unused]] app::Control control, [[maybe_unused]] const char* problem) {
+#ifndef NDEBUG
+    if (!fits) {
+        const std::string_view name = app::ControlName(control);
+        std::fprintf(stderr, "window layout: %.*s %s\n", static_cast<int>(name.size()), name.data(),
+                     problem);
+        std::abort();
+    }
+#endif
+    return fits;
 }
 
 bool TakesFocus(Kind kind) {
@@ -54,17 +67,8 @@ std::optional<app::Control> Win32View::ControlOf(HWND handle) const {
     return static_cast<app::Control>(found - handles_.begin());
 }
 
-const layout::LayoutControl& Win32View::Expect(app::Control control, Kind kind,
-                                               const char* problem) const {
-    const layout::LayoutControl& entry = Entry(control);
-    if (entry.kind != kind)
-        Fail(control, problem);
-    return entry;
-}
-
-std::size_t Win32View::PageSlot(app::Control page) const {
-    Expect(page, Kind::Page, "is not a page of the page area");
-    return static_cast<std::size_t>(page);
+bool Win32View::Is(app::Control control, Kind kind, const char* problem) const {
+    return Fits(Entry(control).kind == kind, control, problem);
 }
 
 std::vector<HWND> Win32View::TabStops() const {
@@ -90,17 +94,18 @@ std::vector<HWND> Win32View::TabStops() const {
 }
 
 const std::string& Win32View::TabCaption(app::Control page) const {
-    return tabCaptions_[PageSlot(page)];
+    return tabCaptions_[static_cast<std::size_t>(page)];
 }
 
 bool Win32View::TabVisible(app::Control page) const {
-    return tabVisible_[PageSlot(page)];
+    return tabVisible_[static_cast<std::size_t>(page)];
 }
 
 void Win32View::SetVisible(app::Control control, bool visible) {
     // Hiding a page by hand would leave an empty page area.
-    if (Entry(control).kind == Kind::Page)
-        Fail(control, "is a page: use SetTabVisible or SetActivePage");
+    if (!Fits(Entry(control).kind != Kind::Page, control,
+              "is a page: use SetTabVisible or SetActivePage"))
+        return;
     ShowWindow(Handle(control), visible ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -119,35 +124,39 @@ void Win32View::SetCaption(app::Control control, std::string_view text) {
             SetWindowTextW(Handle(control), Widen(text).c_str());
             break;
         default:
-            Fail(control, "has no caption");
+            Fits(false, control, "has no caption");
     }
 }
 
 void Win32View::SetPosition(app::Control progressBar, int position) {
-    const auto& entry = Expect(progressBar, Kind::ProgressBar, "is not a progress bar");
+    if (!Is(progressBar, Kind::ProgressBar, "is not a progress bar"))
+        return;
+    const auto& entry = Entry(progressBar);
     // The bar clamps by itself too; the range is the layout's either way.
     SendMessageW(Handle(progressBar), PBM_SETPOS,
                  static_cast<WPARAM>(std::clamp(position, entry.minimum, entry.maximum)), 0);
 }
 
 bool Win32View::IsChecked(app::Control checkBox) {
-    Expect(checkBox, Kind::CheckBox, "is not a check box");
-    return SendMessageW(Handle(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return Is(checkBox, Kind::CheckBox, "is not a check box") &&
+           SendMessageW(Handle(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Win32View::ReplaceLine(app::Control listBox, int index, std::string_view text) {
-    Expect(listBox, Kind::List, "is not a list box");
+    if (!Is(listBox, Kind::List, "is not a list box"))
+        return;
     const HWND list = Handle(listBox);
     const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    if (index < 0 || index >= count)
-        Fail(listBox, "has no line at that index");
+    if (!Fits(index >= 0 && index < count, listBox, "has no line at that index"))
+        return;
     SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
     SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
 void Win32View::SetActivePage(app::Control page) {
-    PageSlot(page);
+    if (!Is(page, Kind::Page, "is not a page of the page area"))
+        return;
     const HWND shown = Handle(page);
     const HWND focus = GetFocus();
     const bool focusOnOldPage =
@@ -169,7 +178,8 @@ void Win32View::SetActivePage(app::Control page) {
 }
 
 void Win32View::SetTabVisible(app::Control page, bool visible) {
-    tabVisible_[PageSlot(page)] = visible;
+    if (Is(page, Kind::Page, "is not a page of the page area"))
+        tabVisible_[static_cast<std::size_t>(page)] = visible;
 }
 
 }  // namespace ui::win32

@@ -52,9 +52,9 @@ class Win32View final : public app::View {
     void Close() override { close_(); }
 
   private:
-    const layout::LayoutControl& Expect(app::Control control, layout::Kind kind,
-                                        const char* problem) const;
-    std::size_t PageSlot(app::Control page) const;
+    // Whether the control is of that kind; see app::View for a call that
+    // does not fit.
+    bool Is(app::Control control, layout::Kind kind, const char* problem) const;
 
     ControlHandles handles_;
     layout::ControlIndex index_;

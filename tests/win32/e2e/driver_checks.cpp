@@ -62,7 +62,7 @@ std::wstring UpdaterBesideThisProgram() {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring program(path, length);
-    return program.substr(0, program.find_last_of(L"\\/") + 1) + L"kestrun-updater.exe";
+    return program.substr(0, program.find_last_of(L"\\/") + 1) + L"" KESTRUN_UPDATER_FILE;
 }
 
 }  // namespace e2e

@@ -5,9 +5,10 @@
 //
 // succeeds and write-refused go through a whole update, pressing
 // "Соединение"; the others plug the programmer's cable in or pull it out on
-// the test bus (plug_scenarios.h). The updater is the kestrun-updater.exe
-// beside this program; the emulated programmer must be on a COM port. Prints
-// how long the steps took, and exits 0 when every check held.
+// the test bus (plug_scenarios.h). The updater is the one of the same build
+// beside this program (kestrun-updater-x86.exe in the 32-bit one); the
+// emulated programmer must be on a COM port. Prints how long the steps took,
+// and exits 0 when every check held.
 #include <windows.h>
 
 #include <chrono>
