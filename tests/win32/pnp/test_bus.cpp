@@ -5,10 +5,10 @@
 #include <newdev.h>
 #include <setupapi.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <fstream>
 #include <stdexcept>
-#include <thread>
 
 #include "tests/win32/pnp/test_bus_requests.h"
 
