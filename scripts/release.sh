@@ -35,7 +35,7 @@ mkdir -p dist
 
 configure() {
   cmake -S . -B "build-release/$1" -DBUILD_TESTING=OFF -DKESTRUN_WERROR=ON \
-    -DCMAKE_CXX_FLAGS="$prefix_map" -DCMAKE_C_FLAGS="$prefix_map" "${@:2}" >/dev/null
+    -DCMAKE_CXX_FLAGS="$prefix_map" "${@:2}" >/dev/null
 }
 
 echo "== release: the Debian package"
