@@ -1,22 +1,6 @@
-# Cross build of the Windows program on Debian with MinGW-w64 (the posix
-# thread model, package g++-mingw-w64-i686-posix):
+# Cross build of the 32-bit Windows program on Debian with MinGW-w64
+# (package g++-mingw-w64-i686-posix):
 #   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
-# Test programs run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(KESTRUN_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${KESTRUN_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KESTRUN_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${KESTRUN_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${KESTRUN_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-find_program(KESTRUN_WINE wine)
-if(KESTRUN_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${KESTRUN_WINE})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

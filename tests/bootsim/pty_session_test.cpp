@@ -47,6 +47,27 @@ TEST_F(HostLifeTest, HostCanTakeThePortExclusivelyWithFlock) {
     Synchronise();
 }
 
+TEST_F(HostLifeTest, CountsTheClosesOfTheHostsLastDescriptor) {
+    Start();
+    const auto closesBecome = [&](unsigned count) {
+        const auto end = Clock::now() + 2s;
+        while (server->HostCloses() != count && Clock::now() < end)
+            std::this_thread::sleep_for(1ms);
+        return server->HostCloses() == count;
+    };
+    const int second = ::open(server->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(second, 0);
+    client.reset();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(closesBecome(0)) << "another descriptor of the host is still open";
+    ::close(second);
+    EXPECT_TRUE(closesBecome(1));
+    client = std::make_unique<PtyClient>(server->SlavePath());
+    client.reset();
+    EXPECT_TRUE(closesBecome(2)) << "a reopened port closes again";
+    EXPECT_GE(server->HostOpens(), 1u);
+}
+
 TEST_F(HostLifeTest, RecordsEveryByteTheHostSentWithItsTime) {
     Start();
     const auto before = Clock::now();

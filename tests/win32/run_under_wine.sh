@@ -5,6 +5,7 @@
 #   run_under_wine.sh [--default-prefix DIR] [--bootsim PROGRAM] [--preload LIBRARY]
 #                     [--serve COMn[,BOOTSIM-OPTION...]]... [--expect-memory COMn:ADDRESS:FILE]...
 #                     [--display] [--shots DIR] [--arch win32|win64] [--locale ru|en]
+#                     [--test-bus TOOL.exe[,VID:PID...]]
 #                     -- WINE PROGRAM.exe [ARGUMENT...]
 #
 # The prefix is $WINEPREFIX when set, otherwise DIR; it is made on first use
@@ -25,6 +26,12 @@
 # under that Unix locale, from which Wine takes its code pages, in a prefix of
 # its own (the prefix's path with -ru or -en added) that holds only that code
 # page's bitmap fonts.
+# --test-bus installs the test bus driver into the prefix with TOOL.exe
+# (kestrun-test-pnp.exe, of the prefix's own kind) on first use, and plugs in
+# and pulls out each VID:PID once there, so that later plugs find its port
+# identity in place.
+# The emulated programmers' further output (the host opening and closing the
+# port, the device falling silent) is in the file named by KESTRUN_PORT_n_EVENTS.
 # The exit status is the program's, or 1 when the memory differs.
 set -euo pipefail
 
@@ -42,6 +49,7 @@ expectations=()
 display=false
 shots=""
 locale=""
+test_bus=""
 while (($#)); do
     case "$1" in
         --default-prefix) default_prefix=${2:?}; shift 2 ;;
@@ -53,6 +61,7 @@ while (($#)); do
         --display) display=true; shift ;;
         --shots) shots=${2:?}; shift 2 ;;
         --locale) locale=${2:?}; shift 2 ;;
+        --test-bus) test_bus=${2:?}; shift 2 ;;
         --) shift; break ;;
         *) die "unknown option '$1'" ;;
     esac
@@ -140,6 +149,17 @@ if [[ ! -f $WINEPREFIX/.kestrun-ready ]]; then
     timeout 60 wineserver -w || true
     touch "$WINEPREFIX/.kestrun-ready"
 fi
+if [[ -n $test_bus && ! -f $WINEPREFIX/.kestrun-test-bus-ready ]]; then
+    IFS=, read -r -a words <<<"$test_bus"
+    started=$(date +%s%N)
+    if ! "$wine" "${words[0]}" install "${words[@]:1}" >"$WINEPREFIX/.kestrun-test-bus.log" 2>&1 </dev/null; then
+        cat "$WINEPREFIX/.kestrun-test-bus.log" >&2
+        die "could not install the test bus in $WINEPREFIX"
+    fi
+    timeout 60 wineserver -w || true
+    echo "run_under_wine: the test bus installed in $((($(date +%s%N) - started) / 1000000)) ms" >&2
+    touch "$WINEPREFIX/.kestrun-test-bus-ready"
+fi
 # Debian's Wine does not load the fonts of its own data folder (package
 # fonts-wine: Tahoma, Wingdings, MS Sans Serif); every Wine reads the
 # prefix's Fonts folder.
@@ -191,6 +211,8 @@ if ! $listing; then
         links+=("$link")
         served+=("$port")
         export "KESTRUN_PORT_${#served[@]}=$port"
+        # Z: is the root of the Unix file system under Wine.
+        export "KESTRUN_PORT_${#served[@]}_EVENTS=Z:$work/$port.out"
     done
     if [[ -n $preload ]]; then
         [[ -f $preload ]] || die "no preload library at '$preload': build the native target kestrun_pty_parity (the 32-bit one comes from the Windows build)"
@@ -240,6 +262,7 @@ done
 if ((status != 0)) && ((${#served[@]})); then
     for port in "${served[@]}"; do
         echo "--- the emulated programmer on $port:" >&2
+        tail -n +2 "$work/$port.out" >&2
         cat "$work/$port.err" >&2
     done
 fi

@@ -289,6 +289,9 @@ std::string UsageText(std::string_view program) {
          << R"(Emulates the programmer cable with the device's serial bootloader behind it on a
 pseudo-terminal. Prints the terminal's path as the first line, serves until
 SIGINT or SIGTERM, then prints the commands it handled to standard error.
+While serving it prints "opened" when the host opens the terminal, "closed"
+each time the host's last descriptor of it closes, and "silent" when a fault
+makes the device fall silent.
 Numbers are decimal or 0x-prefixed hexadecimal.
 
 Device:

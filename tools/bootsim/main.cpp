@@ -64,8 +64,24 @@ int main(int argc, char* argv[]) {
         std::printf("%s\n", server.SlavePath().c_str());
         std::fflush(stdout);
 
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
+        // What a test watching this output waits for, as it happens.
+        unsigned opensShown = 0;
+        unsigned closesShown = 0;
+        bool silenceShown = false;
+        const timespec look{0, 20'000'000};
+        while (sigtimedwait(&stopSignals, nullptr, &look) < 0) {
+            for (; opensShown < server.HostOpens(); ++opensShown) {
+                std::printf("opened\n");
+            }
+            for (; closesShown < server.HostCloses(); ++closesShown) {
+                std::printf("closed\n");
+            }
+            if (!silenceShown && server.HungUp()) {
+                silenceShown = true;
+                std::printf("silent\n");
+            }
+            std::fflush(stdout);
+        }
         server.Stop();
 
         PrintRecord(server.Records());

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -95,6 +97,11 @@ PtyServer::PtyServer(Options options) : options_(std::move(options)), memory_(op
         if (ownSlave_ < 0) {
             ThrowErrno("open pty slave");
         }
+        watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (watch_ < 0 ||
+            ::inotify_add_watch(watch_, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+            ThrowErrno("inotify");
+        }
         int wake[2];
         if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
             ThrowErrno("pipe2");
@@ -102,6 +109,7 @@ PtyServer::PtyServer(Options options) : options_(std::move(options)), memory_(op
         wakeRead_ = wake[0];
         wakeWrite_ = wake[1];
     } catch (...) {
+        CloseIfOpen(watch_);
         CloseIfOpen(ownSlave_);
         CloseIfOpen(master_);
         throw;
@@ -129,8 +137,55 @@ void PtyServer::Stop() {
     engine_->Finish();
     CloseIfOpen(wakeRead_);
     CloseIfOpen(wakeWrite_);
+    CloseIfOpen(watch_);
     CloseIfOpen(ownSlave_);
     CloseIfOpen(master_);
+}
+
+bool PtyServer::HostHoldsSlave() const {
+    // The kernel tells who holds a terminal only through /proc; processes
+    // ending during the search are skipped.
+    std::error_code error;
+    const std::filesystem::path own =
+        "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(ownSlave_);
+    for (const auto& process : std::filesystem::directory_iterator("/proc", error)) {
+        // Only the numbered entries: "self" would show ownSlave_ under another name.
+        const std::string name = process.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        const std::filesystem::path fds = process.path() / "fd";
+        for (const auto& fd : std::filesystem::directory_iterator(fds, error)) {
+            if (fd.path() != own && std::filesystem::read_symlink(fd.path(), error) == slavePath_) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void PtyServer::CountOpensAndCloses() {
+    // The watch tells only that someone opened or closed the slave: it
+    // merges repeated events, so whether any host descriptor is left is
+    // asked of the system after each close.
+    alignas(inotify_event) char events[4096];
+    bool opened = false;
+    bool closed = false;
+    ssize_t length;
+    while ((length = ::read(watch_, events, sizeof events)) > 0) {
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            opened = opened || (event->mask & IN_OPEN) != 0;
+            closed = closed || (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) != 0;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    if (opened) {
+        hostOpens_.fetch_add(1);
+    }
+    if (closed && !HostHoldsSlave()) {
+        hostCloses_.fetch_add(1);
+    }
 }
 
 void PtyServer::Serve() {
@@ -186,10 +241,11 @@ void PtyServer::Serve() {
         if (watchMaster) {
             masterHungUp = false;
         }
-        pollfd fds[2] = {
+        pollfd fds[3] = {
             {wakeRead_, POLLIN, 0},
             {watchMaster ? master_ : -1, static_cast<short>(POLLIN | (outputBlocked ? POLLOUT : 0)),
              0},
+            {watch_, POLLIN, 0},
         };
         timespec timeout{};
         timespec* timeoutPointer = nullptr;
@@ -198,7 +254,7 @@ void PtyServer::Serve() {
             timeout = ToTimespec(*next > now ? *next - now : Clock::duration::zero());
             timeoutPointer = &timeout;
         }
-        if (::ppoll(fds, 2, timeoutPointer, nullptr) < 0) {
+        if (::ppoll(fds, 3, timeoutPointer, nullptr) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -206,6 +262,9 @@ void PtyServer::Serve() {
         }
         if (fds[0].revents != 0) {
             return;
+        }
+        if (fds[2].revents & POLLIN) {
+            CountOpensAndCloses();
         }
         const short events = fds[1].revents;
         if (events & POLLOUT) {

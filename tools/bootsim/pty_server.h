@@ -45,9 +45,17 @@ class PtyServer {
     DeviceMemory& Memory() { return memory_; }
     const DeviceMemory& Memory() const { return memory_; }
     bool HungUp() const { return hungUp_.load(); }
+    // Whether the host ever opened the slave (a count of the times it was
+    // seen opening, at least one per burst of opens), and how many times its
+    // last descriptor of it closed: what a host does with the port can be
+    // checked from outside.
+    unsigned HostOpens() const { return hostOpens_.load(); }
+    unsigned HostCloses() const { return hostCloses_.load(); }
 
   private:
     void Serve();
+    void CountOpensAndCloses();
+    bool HostHoldsSlave() const;
 
     const Options options_;
     DeviceMemory memory_;
@@ -60,11 +68,16 @@ class PtyServer {
     // the end of the session. It holds no flock, so the host's exclusive
     // flock still succeeds and still shuts out a second host.
     int ownSlave_ = -1;
+    // Watches the slave's opens and closes by anyone but ownSlave_, which
+    // was opened before the watch began.
+    int watch_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     std::string slavePath_;
 
     std::atomic<bool> hungUp_{false};
+    std::atomic<unsigned> hostOpens_{0};
+    std::atomic<unsigned> hostCloses_{0};
     std::mutex stopMutex_;
     bool stopped_ = false;
     std::thread thread_;

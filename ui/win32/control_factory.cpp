@@ -132,7 +132,10 @@ void Fill(HWND control, const LayoutControl& entry, FontSet& fonts) {
         return;
     }
     // A list box measures its lines by its font, so the font comes first.
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(entry.font)), FALSE);
+    // The rich edit box keeps only the face's name of the font it is given.
+    const FaceKind faces = entry.kind == Kind::RichText ? FaceKind::Outline : FaceKind::Any;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(entry.font, faces)),
+                 FALSE);
     switch (entry.kind) {
         case Kind::Label:
         case Kind::Button:

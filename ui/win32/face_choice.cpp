@@ -30,13 +30,28 @@ std::vector<std::wstring> CandidateFaces(std::wstring_view family) {
 }
 
 std::wstring ChooseTextFace(std::span<const InstalledFace> installed, std::wstring_view family,
-                            int characterHeight) {
-    for (const std::wstring& candidate : CandidateFaces(family)) {
-        const bool usable = std::ranges::any_of(installed, [&](const InstalledFace& face) {
-            return SameName(face.name, candidate) && DrawsCyrillicAt(face, characterHeight);
+                            int characterHeight, FaceKind kind) {
+    const auto listed = [&](const std::wstring& candidate, auto&& usable) {
+        return std::ranges::any_of(installed, [&](const InstalledFace& face) {
+            return SameName(face.name, candidate) && usable(face);
         });
-        if (usable)
+    };
+    const auto drawsCyrillic = [&](const InstalledFace& face) {
+        return DrawsCyrillicAt(face, characterHeight) && (kind == FaceKind::Any || face.scalable);
+    };
+    const auto cyrillicBitmap = [&](const InstalledFace& face) {
+        return !face.scalable && DrawsCyrillicAt(face, characterHeight);
+    };
+    const std::vector<std::wstring> candidates = CandidateFaces(family);
+    for (const std::wstring& candidate : candidates) {
+        if (listed(candidate, drawsCyrillic))
             return candidate;
+    }
+    if (kind == FaceKind::Outline) {
+        for (const std::wstring& candidate : candidates) {
+            if (!listed(candidate, cyrillicBitmap))
+                return candidate;
+        }
     }
     return std::wstring(family);
 }

@@ -47,7 +47,7 @@ std::vector<InstalledFace> ListCyrillicFaces(std::span<const std::wstring> names
     return faces;
 }
 
-HFONT FontSet::Get(const layout::Font& font) {
+HFONT FontSet::Get(const layout::Font& font, FaceKind kind) {
     const std::wstring family = Widen(font.family);
     if (font.symbol)
         return Get(family, font.pixelHeight, font.bold, SYMBOL_CHARSET);
@@ -60,8 +60,8 @@ HFONT FontSet::Get(const layout::Font& font) {
         std::ranges::move(ListCyrillicFaces(unlisted), std::back_inserter(installed_));
         std::ranges::move(unlisted, std::back_inserter(listedNames_));
     }
-    return Get(ChooseTextFace(installed_, family, font.pixelHeight), font.pixelHeight, font.bold,
-               RUSSIAN_CHARSET);
+    return Get(ChooseTextFace(installed_, family, font.pixelHeight, kind), font.pixelHeight,
+               font.bold, RUSSIAN_CHARSET);
 }
 
 HFONT FontSet::Get(std::wstring_view family, int pixelHeight, bool bold, BYTE charset) {

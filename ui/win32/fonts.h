@@ -25,7 +25,7 @@ class FontSet {
     // text fonts ask for the Cyrillic character set, in the face that
     // ChooseTextFace picks from what this machine has at that size.
     // A symbol font asks for the symbol set, where characters go by code.
-    HFONT Get(const layout::Font& font);
+    HFONT Get(const layout::Font& font, FaceKind kind = FaceKind::Any);
     HFONT Get(std::wstring_view family, int pixelHeight, bool bold, BYTE charset);
 
   private:

@@ -1,13 +1,14 @@
-// Drives kestrun-updater.exe from outside as a user does, through a whole
-// update, and checks what its window shows on the way:
+// Drives kestrun-updater.exe from outside as a user does and checks what its
+// window shows on the way:
 //
-//   kestrun-win-driver.exe succeeds|write-refused
+//   kestrun-win-driver.exe SCENARIO
 //
-// The updater is the one of the same build beside this program
-// (kestrun-updater-x86.exe in the 32-bit one); the emulated programmer must be
-// on a COM port. Prints how long the update took from the press of Далее to
-// its outcome, and exits 0 when the window showed the outcome that the case
-// expects and never the other one.
+// succeeds and write-refused go through a whole update, pressing
+// "Соединение"; the others plug the programmer's cable in or pull it out on
+// the test bus (plug_scenarios.h). The updater is the one of the same build
+// beside this program (kestrun-updater-x86.exe in the 32-bit one); the
+// emulated programmer must be on a COM port. Prints how long the steps took,
+// and exits 0 when every check held.
 #include <windows.h>
 
 #include <chrono>
@@ -18,68 +19,27 @@
 #include <string>
 #include <string_view>
 
+#include "tests/win32/e2e/driver_checks.h"
+#include "tests/win32/e2e/plug_scenarios.h"
 #include "tests/win32/e2e/shot_request.h"
 #include "tests/win32/e2e/updater_window.h"
 
 namespace {
 
 using app::Control;
-using e2e::Milliseconds;
+using e2e::AnyVisible;
+using e2e::Await;
+using e2e::Expect;
+using e2e::ExpectShown;
+using e2e::kConnectLimit;
+using e2e::kFailure;
+using e2e::kStartLimit;
+using e2e::kStepLimit;
+using e2e::kSuccess;
+using e2e::kUpdateLimit;
+using e2e::PressAndAwaitPage;
+using e2e::UpdaterBesideThisProgram;
 using e2e::UpdaterWindow;
-
-constexpr Milliseconds kStartLimit{30000};
-constexpr Milliseconds kStepLimit{10000};
-constexpr Milliseconds kConnectLimit{60000};
-constexpr Milliseconds kUpdateLimit{180000};
-
-constexpr std::initializer_list<Control> kSuccess = {Control::lbWriteOK, Control::lbVerifyOK,
-                                                     Control::txtWriteOK, Control::ListWriteOK};
-constexpr std::initializer_list<Control> kFailure = {Control::lbWriteErr, Control::lbVerifyErr,
-                                                     Control::txtWriteFail, Control::ListWriteFail};
-
-int failures = 0;
-
-void Expect(bool holds, const std::string& what) {
-    if (!holds) {
-        std::printf("FAILED: %s\n", what.c_str());
-        ++failures;
-    }
-}
-
-bool AnyVisible(const UpdaterWindow& window, std::initializer_list<Control> controls) {
-    for (Control control : controls) {
-        if (window.Visible(control))
-            return true;
-    }
-    return false;
-}
-
-void ExpectShown(const UpdaterWindow& window, std::initializer_list<Control> shown,
-                 std::initializer_list<Control> hidden) {
-    for (Control control : shown)
-        Expect(window.Visible(control), std::string(app::ControlName(control)) + " shows");
-    for (Control control : hidden)
-        Expect(!window.Visible(control), std::string(app::ControlName(control)) + " is hidden");
-}
-
-void Await(const std::function<bool()>& done, Milliseconds limit, const std::string& what) {
-    if (!UpdaterWindow::WaitUntil(done, limit))
-        throw std::runtime_error("gave up waiting for " + what);
-}
-
-void PressAndAwaitPage(UpdaterWindow& window, Control button, Control page) {
-    window.Press(button);
-    Await([&] { return window.Visible(page); }, kStepLimit,
-          std::string(app::ControlName(page)) + " after " + std::string(app::ControlName(button)));
-    window.Sync();
-}
-
-std::wstring UpdaterBesideThisProgram() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring program(path, length);
-    return program.substr(0, program.find_last_of(L"\\/") + 1) + L"" KESTRUN_UPDATER_FILE;
-}
 
 int Drive(bool expectSuccess) {
     UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
@@ -139,23 +99,42 @@ int Drive(bool expectSuccess) {
     }
     const std::optional<DWORD> exitCode = window.WaitForExit(kStepLimit);
     Expect(exitCode == 0u, "the updater closes and ends with 0");
-    return failures == 0 ? 0 : 1;
+    return e2e::Outcome();
 }
+
+struct Scenario {
+    std::string_view name;
+    int (*drive)();
+};
+
+constexpr Scenario kScenarios[] = {
+    {"succeeds", [] { return Drive(true); }},
+    {"write-refused", [] { return Drive(false); }},
+    {"plug-in", e2e::PlugIn},
+    {"unplug-connected", e2e::UnplugConnected},
+    {"unplug-updating", e2e::UnplugUpdating},
+    {"other-product", e2e::OtherProduct},
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string_view scenario = argc == 2 ? argv[1] : "";
-    if (scenario != "succeeds" && scenario != "write-refused") {
-        std::fprintf(stderr, "usage: kestrun-win-driver.exe succeeds|write-refused\n");
-        return 2;
+    const std::string_view name = argc == 2 ? argv[1] : "";
+    for (const Scenario& scenario : kScenarios) {
+        if (scenario.name != name)
+            continue;
+        try {
+            const int status = scenario.drive();
+            std::printf("%s\n", status == 0 ? "PASSED" : "FAILED");
+            return status;
+        } catch (const std::exception& error) {
+            std::printf("FAILED: %s\n", error.what());
+            return 1;
+        }
     }
-    try {
-        const int status = Drive(scenario == "succeeds");
-        std::printf("%s\n", status == 0 ? "PASSED" : "FAILED");
-        return status;
-    } catch (const std::exception& error) {
-        std::printf("FAILED: %s\n", error.what());
-        return 1;
-    }
+    std::fprintf(stderr, "usage: kestrun-win-driver.exe SCENARIO, one of:");
+    for (const Scenario& scenario : kScenarios)
+        std::fprintf(stderr, " %.*s", static_cast<int>(scenario.name.size()), scenario.name.data());
+    std::fprintf(stderr, "\n");
+    return 2;
 }

@@ -1,5 +1,7 @@
 // The face chosen for the Russian texts from the faces a machine lists, and
 // every text of the real window fitting its control in the font it got.
+#include <richedit.h>
+
 #include "ui/win32/face_choice.h"
 #include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
@@ -74,6 +76,28 @@ TEST_F(TextFit, EveryTextFitsItsControlWithNoLetterMissing) {
 
         ReleaseDC(control, dc);
     }
+}
+
+// The rich edit box keeps only the character format of the font it got: its
+// first line, Latin and Russian, must take the width that format's font gives.
+TEST_F(TextFit, RichTextLaysRussianOutAtItsFontsWidths) {
+    const HWND box = H(Control::RichEdit1);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    SendMessageW(box, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    const HDC dc = GetDC(box);
+    SelectObject(
+        dc, CreateFontW(-format.yHeight * GetDeviceCaps(dc, LOGPIXELSY) / 1440, 0, 0, 0, FW_NORMAL,
+                        0, 0, 0, format.bCharSet, 0, 0, 0, 0, format.szFaceName));
+    const std::wstring line = ui::win32::Widen(ui::win32::layout::kRichEdit1Lines[0]);
+    POINTL from{}, to{};
+    SendMessageW(box, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&from), 0);
+    SendMessageW(box, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&to), std::ssize(line));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+    EXPECT_NEAR(to.x - from.x, extent.cx, 1) << ui::win32::Narrow(format.szFaceName);
+    DeleteObject(SelectObject(dc, GetStockObject(SYSTEM_FONT)));
+    ReleaseDC(box, dc);
 }
 
 }  // namespace

@@ -1,0 +1,20 @@
+# What both Windows toolchains share; each sets CMAKE_SYSTEM_PROCESSOR and
+# KESTRUN_MINGW_PREFIX before it includes this. The posix thread model's
+# compilers, as Debian names them.
+set(CMAKE_SYSTEM_NAME Windows)
+
+set(CMAKE_C_COMPILER ${KESTRUN_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KESTRUN_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${KESTRUN_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${KESTRUN_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Test programs run under Wine.
+find_program(KESTRUN_WINE wine)
+if(KESTRUN_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${KESTRUN_WINE})
+endif()

@@ -1,0 +1,41 @@
+// What the driver's scenarios share: checks that count a failure and go on,
+// waits that give up with a message, and the updater's place on disk.
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+#include "tests/win32/e2e/updater_window.h"
+
+namespace e2e {
+
+inline constexpr Milliseconds kStartLimit{30000};
+inline constexpr Milliseconds kStepLimit{10000};
+inline constexpr Milliseconds kConnectLimit{60000};
+inline constexpr Milliseconds kUpdateLimit{180000};
+
+inline constexpr std::initializer_list<app::Control> kSuccess = {
+    app::Control::lbWriteOK, app::Control::lbVerifyOK, app::Control::txtWriteOK,
+    app::Control::ListWriteOK};
+inline constexpr std::initializer_list<app::Control> kFailure = {
+    app::Control::lbWriteErr, app::Control::lbVerifyErr, app::Control::txtWriteFail,
+    app::Control::ListWriteFail};
+
+// Prints the failure and counts it; the scenario goes on.
+void Expect(bool holds, const std::string& what);
+// 0 when every check held, otherwise 1: the driver's exit code.
+int Outcome();
+
+bool AnyVisible(const UpdaterWindow& window, std::initializer_list<app::Control> controls);
+void ExpectShown(const UpdaterWindow& window, std::initializer_list<app::Control> shown,
+                 std::initializer_list<app::Control> hidden);
+// Throws when `done` does not hold within `limit`.
+void Await(const std::function<bool()>& done, Milliseconds limit, const std::string& what);
+void PressAndAwaitPage(UpdaterWindow& window, app::Control button, app::Control page);
+// Esc ends the updater, which must exit with 0.
+void CloseUpdater(UpdaterWindow& window);
+
+std::wstring UpdaterBesideThisProgram();
+
+}  // namespace e2e

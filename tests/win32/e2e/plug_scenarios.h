@@ -1,0 +1,21 @@
+// The programmer's cable plugged in and pulled out while the updater runs,
+// on the test bus (tests/win32/pnp): the system announces each change to the
+// updater's window as it does a real bridge's. The emulated programmer on
+// COM40 tells what the updater did with the port (KESTRUN_PORT_1_EVENTS).
+// Each returns the driver's exit code.
+#pragma once
+
+namespace e2e {
+
+// On the welcome page: the window finds the port by its name, connects and
+// shows the connection page with no press of "Соединение".
+int PlugIn();
+// Connected: the port closes at once, and the page stays as it was.
+int UnplugConnected();
+// In the middle of the update, as the programmer falls silent: the update
+// fails, never shows success, and the port closes only after it.
+int UnplugUpdating();
+// A bridge of another product: nothing happens, the port is never opened.
+int OtherProduct();
+
+}  // namespace e2e
