@@ -1,5 +1,6 @@
 #include "app/Update_Main.h"
 
+#include "app/program_version.h"
 #include "app/update_stage.h"
 #include "image/image_store.h"
 #include "link/device_events.h"
@@ -23,7 +24,8 @@ constexpr Control UpdateIndicators[] = {
     Control::lbVerifyOn,  Control::lbVerifyErr,  Control::BarWrite, Control::BarVerify,
     Control::ListWriteOK, Control::ListWriteFail};
 
-constexpr const char* VersionLine = "версия: v1.0.60 T415";
+// The version follows the project's; the rest of the line reads as it always has.
+constexpr const char* VersionLine = "версия: v" KESTRUN_PROGRAM_VERSION " T415";
 constexpr const char* DateLine = "дата: 25.02.2015";
 
 }  // namespace
