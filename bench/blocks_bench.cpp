@@ -12,6 +12,7 @@
 #include "bench/run_meter.h"
 #include "bench/timing_report.h"
 #include "bench/wire_model.h"
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
 #include "link/protocol_buffers.h"
@@ -19,7 +20,6 @@
 #include "link/updater_state.h"
 #include "platform/posix/posix_serial.h"
 #include "tools/bootsim/pty_server.h"
-#include "tools/device_tree/device_tree.h"
 
 namespace {
 

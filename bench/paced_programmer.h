@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "device_tree/device_tree.h"
 #include "tools/bootsim/pty_server.h"
-#include "tools/device_tree/device_tree.h"
 
 namespace bench {
 

@@ -22,7 +22,7 @@
 #include "image/image_store.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
-#include "tools/stand_ins/recording_view.h"
+#include "stand_ins/recording_view.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 
 #include "bench/poll_counting_serial.h"
 #include "bench/timing_report.h"
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
 #include "link/port_discovery.h"
@@ -26,7 +27,6 @@
 #include "link/updater_state.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
-#include "tools/device_tree/device_tree.h"
 
 namespace {
 

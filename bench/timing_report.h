@@ -1,4 +1,5 @@
-// The figures both benchmarks print, in one layout, and their command line.
+// The figures that the block and update benchmarks print, in one layout, and
+// the --baud command line they share with the responsiveness benchmark.
 #pragma once
 
 #include <cstdint>

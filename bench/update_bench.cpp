@@ -16,12 +16,12 @@
 #include "bench/run_meter.h"
 #include "bench/timing_report.h"
 #include "bench/wire_model.h"
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
+#include "stand_ins/recording_view.h"
 #include "tools/bootsim/pty_server.h"
-#include "tools/device_tree/device_tree.h"
-#include "tools/stand_ins/recording_view.h"
 
 namespace {
 

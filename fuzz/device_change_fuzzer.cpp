@@ -23,8 +23,8 @@
 #include "link/device_events.h"
 #include "platform/device_notice_record.h"
 #include "platform/forwarding_serial_api.h"
-#include "tools/stand_ins/counting_serial_api.h"
-#include "tools/stand_ins/fixed_ports_registry.h"
+#include "stand_ins/counting_serial_api.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "link/port_discovery.h"
 #include "link/serial_channel.h"
 #include "link/updater_state.h"
-#include "tools/stand_ins/fixed_ports_registry.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace {
 

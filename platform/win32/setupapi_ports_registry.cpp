@@ -44,8 +44,8 @@ bool SetupApiPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
         return false;
     for (DWORD index = 0;; ++index) {
         SP_DEVINFO_DATA device{};
-        // The record's own size on this platform (32 bytes on 64-bit
-        // Windows); any other value is refused.
+        // The record's own size in this build (32 bytes in the 64-bit
+        // program, 28 in the 32-bit one); any other value is refused.
         device.cbSize = sizeof(device);
         if (!::SetupDiEnumDeviceInfo(set, index, &device))
             break;

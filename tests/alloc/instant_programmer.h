@@ -8,11 +8,11 @@
 
 #include "alloc/counting_new.h"
 #include "platform/forwarding_serial_api.h"
+#include "stand_ins/counting_serial_api.h"
 #include "tools/bootsim/device_memory.h"
 #include "tools/bootsim/journal.h"
 #include "tools/bootsim/options.h"
 #include "tools/bootsim/protocol_engine.h"
-#include "tools/stand_ins/counting_serial_api.h"
 
 namespace alloctest {
 

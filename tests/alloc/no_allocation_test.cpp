@@ -12,7 +12,7 @@
 #include "fakes/recording_view.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
-#include "tools/stand_ins/fixed_ports_registry.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// The demo's bench driving the real window (offscreen) on the real Linux
-// layer: every behaviour chosen on the bench is what the emulated programmer
+// The demo's programmer bench driving the real window (offscreen) on the real
+// Linux layer: every behaviour chosen on it is what the emulated programmer
 // does, and plugging in goes through the window's own notice path.
 #include <gtest/gtest.h>
 
@@ -14,13 +14,13 @@
 #include <string>
 
 #include "app/update_stage.h"
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
 #include "tools/bootsim/pty_server.h"
 #include "tools/demo/pipe_device_notifications.h"
 #include "tools/demo/programmer_bench.h"
 #include "tools/demo/programmer_bench_window.h"
-#include "tools/device_tree/device_tree.h"
 #include "ui/qt/main_window.h"
 
 namespace {

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "app/update_stage.h"
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
 #include "tools/bootsim/pty_server.h"
-#include "tools/device_tree/device_tree.h"
 #include "ui/qt/main_window.h"
 
 namespace e2e {

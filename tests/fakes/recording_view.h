@@ -1,9 +1,9 @@
-// The recording view of the tools, with a misuse failing the running test,
+// The shared recording view, with a misuse failing the running test,
 // as it would stop a debug build.
 #pragma once
 
 #include <gtest/gtest.h>
-#include "tools/stand_ins/recording_view.h"
+#include "stand_ins/recording_view.h"
 
 namespace fakes {
 

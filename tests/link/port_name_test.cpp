@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/stand_ins/counting_serial_api.h"
-#include "tools/stand_ins/fixed_ports_registry.h"
+#include "stand_ins/counting_serial_api.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "link/protocol_buffers.h"
-#include "tools/stand_ins/counting_serial_api.h"
+#include "stand_ins/counting_serial_api.h"
 
 namespace {
 

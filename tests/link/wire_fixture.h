@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
 #include "link/serial_channel.h"
@@ -23,7 +24,6 @@
 #include "platform/posix/posix_serial.h"
 #include "tools/bootsim/options.h"
 #include "tools/bootsim/pty_server.h"
-#include "tools/device_tree/device_tree.h"
 
 namespace linkwire {
 

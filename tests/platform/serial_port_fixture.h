@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
-#include "tools/device_tree/device_tree.h"
 
 namespace platformtest {
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <ostream>
 
-#include "tools/stand_ins/counting_serial_api.h"
-#include "tools/stand_ins/fixed_ports_registry.h"
+#include "stand_ins/counting_serial_api.h"
+#include "stand_ins/fixed_ports_registry.h"
 #include "ui/qt/main_window.h"
 
 // Readable failure messages for the Qt values the window tests compare.

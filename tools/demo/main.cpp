@@ -1,16 +1,17 @@
 // kestrun-updater-demo: the updater's own window and code on a private device
-// tree, with an emulated programmer that the bench window beside it plugs in
-// and unplugs. Walks the whole update, and every failure, without hardware.
+// tree, with an emulated programmer that the programmer bench window beside it
+// plugs in and unplugs. Walks the whole update, and every failure, without
+// hardware.
 #include <QApplication>
 #include <cstdlib>
 
 #include "app/window_geometry.h"
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
 #include "tools/demo/pipe_device_notifications.h"
 #include "tools/demo/programmer_bench.h"
 #include "tools/demo/programmer_bench_window.h"
-#include "tools/device_tree/device_tree.h"
 #include "ui/qt/display_check.h"
 #include "ui/qt/run_updater.h"
 
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
     demo::ProgrammerBenchWindow benchWindow(bench);
     benchWindow.move(20, app::WindowTop);
     benchWindow.show();
-    // The bench goes with the updater's window.
+    // The programmer bench goes with the updater's window.
     QObject::connect(&application, &QApplication::lastWindowClosed, &benchWindow, &QWidget::close);
     return ui::RunUpdater(application, serial, registry, &notices);
 }

@@ -5,12 +5,12 @@
 #include <optional>
 #include <sstream>
 
+#include "device_tree/device_tree.h"
 #include "link/port_discovery.h"
 #include "platform/device_notice_record.h"
 #include "platform/posix/udev_interface_path.h"
 #include "tools/bootsim/pty_server.h"
 #include "tools/demo/pipe_device_notifications.h"
-#include "tools/device_tree/device_tree.h"
 
 namespace demo {
 namespace {

@@ -1,5 +1,6 @@
-// The bench's window: plug in and unplug, the programmer's behaviour and
-// pace for the next plug-in, and a live view of what the programmer received.
+// The programmer bench's window: plug in and unplug, the programmer's
+// behaviour and pace for the next plug-in, and a live view of what the
+// programmer received.
 #pragma once
 
 #include <QWidget>

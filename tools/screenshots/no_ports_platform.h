@@ -3,10 +3,10 @@
 // Enough for pictures of the pages before any connection.
 #pragma once
 
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
 #include "scene.h"
-#include "tools/device_tree/device_tree.h"
 
 namespace screenshots {
 

@@ -7,11 +7,11 @@
 
 #include <utility>
 
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
 #include "scene.h"
 #include "tools/bootsim/pty_server.h"
-#include "tools/device_tree/device_tree.h"
 
 namespace screenshots {
 

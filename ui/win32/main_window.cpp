@@ -5,8 +5,8 @@
 
 #include "platform/win32/narrow_device_notice.h"
 #include "ui/win32/control_factory.h"
-#include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
+#include "ui/win32/utf16.h"
 
 namespace ui::win32 {
 

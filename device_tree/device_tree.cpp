@@ -1,4 +1,4 @@
-#include "tools/device_tree/device_tree.h"
+#include "device_tree/device_tree.h"
 
 #include <stdlib.h>
 
