@@ -12,21 +12,19 @@
 #include "bench/run_meter.h"
 #include "bench/timing_report.h"
 #include "bench/wire_model.h"
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
 #include "link/protocol_buffers.h"
 #include "link/serial_channel.h"
 #include "link/updater_state.h"
 #include "platform/posix/posix_serial.h"
-#include "tests/support/fake_sysfs.h"
 #include "tools/bootsim/pty_server.h"
 
 namespace {
 
 constexpr std::uint32_t BlockSize = devlink::ProtocolBlockSize;
-constexpr std::uint32_t FirmwareBlocks =
-    (image::FirmwareLast - image::FirmwareBase + BlockSize) / BlockSize;
-static_assert(FirmwareBlocks == 441);
+using image::FirmwareBlocks;
 constexpr int SleepSamples = 500;
 
 std::uint32_t BlockAddress(std::uint32_t k) {
@@ -42,7 +40,7 @@ int Run(std::uint32_t baud) {
 
     bench::PacedProgrammer programmer(baud);
     bootsim::PtyServer& sim = programmer.sim;
-    const testsupport::FakeSysfs& tree = programmer.tree;
+    const device_tree::DeviceTree& tree = programmer.tree;
 
     platform::posix::PosixSerial posix(tree.DevRoot());
     bench::PollCountingSerial serial(posix);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "tests/support/fake_sysfs.h"
+#include "device_tree/device_tree.h"
 #include "tools/bootsim/pty_server.h"
 
 namespace bench {
@@ -17,7 +17,7 @@ class PacedProgrammer {
     }
 
     bootsim::PtyServer sim;
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
 
   private:
     static bootsim::Options OptionsFor(std::uint32_t baud) {

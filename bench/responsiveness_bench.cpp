@@ -19,9 +19,10 @@
 #include "bench/run_meter.h"
 #include "bench/timing_report.h"
 #include "bench/wire_model.h"
-#include "fakes/recording_view.h"
+#include "image/image_store.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
+#include "stand_ins/recording_view.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ using Millis = std::chrono::duration<double, std::milli>;
 constexpr double SlackPolls = 3;
 constexpr int SleepSamples = 500;
 constexpr double CpuShareTarget = 0.05;
-constexpr std::size_t ExpectedPumps = 1 + 441 + 441;
+constexpr std::size_t ExpectedPumps = 1 + 2 * std::size_t{image::FirmwareBlocks};
 
 double Percentile(std::vector<double> values, double fraction) {
     if (values.empty())
@@ -51,7 +52,7 @@ int Run(std::uint32_t baud) {
     platform::posix::PosixSerial serial(programmer.tree.DevRoot());
     platform::posix::SysfsPortsRegistry registry(programmer.tree.SysRoot(),
                                                  programmer.tree.DevRoot());
-    fakes::RecordingView view;
+    stand_ins::RecordingView view;
     app::TForm1 form(view, serial, registry, nullptr);
     view.onClose = [&form] { form.FormClose(); };
 

@@ -19,6 +19,7 @@
 
 #include "bench/poll_counting_serial.h"
 #include "bench/timing_report.h"
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
 #include "link/port_discovery.h"
@@ -26,7 +27,6 @@
 #include "link/updater_state.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
-#include "tests/support/fake_sysfs.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ class SilentPty {
 int Run() {
     std::printf("kestrun-bench-search: ConnectAnyPort over 96 present ports, none answering\n");
     bench::PrintMachine();
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
     std::vector<std::unique_ptr<SilentPty>> ptys;
     const std::pair<const char*, const char*> kinds[] = {
         {"ttyS", "serial8250"}, {"ttyUSB", "ftdi_sio"}, {"ttyACM", "cdc_acm"}};

@@ -1,10 +1,12 @@
-// The figures both benchmarks print, in one layout, and their command line.
+// The figures that the block and update benchmarks print, in one layout, and
+// the --baud command line they share with the responsiveness benchmark.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
 #include "bench/run_meter.h"
+#include "link/port_discovery.h"
 
 namespace bench {
 
@@ -12,8 +14,8 @@ namespace bench {
 // that each should reach: at 9600 a byte lasts longer than a poll, so the
 // polls cost little; at 115200 the short acknowledgement waits each round up
 // to a whole poll.
-inline constexpr std::uint32_t FastBaud = 115200;
-inline constexpr std::uint32_t SlowBaud = 9600;
+inline constexpr auto FastBaud = static_cast<std::uint32_t>(devlink::FastRate);
+inline constexpr auto SlowBaud = static_cast<std::uint32_t>(devlink::SlowRate);
 double TargetRatio(std::uint32_t baud);
 
 // "--baud 115200" or "--baud 9600"; 115200 when not given. Prints a usage

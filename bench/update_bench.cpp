@@ -16,21 +16,17 @@
 #include "bench/run_meter.h"
 #include "bench/timing_report.h"
 #include "bench/wire_model.h"
-#include "fakes/recording_view.h"
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
-#include "tests/support/fake_sysfs.h"
+#include "stand_ins/recording_view.h"
 #include "tools/bootsim/pty_server.h"
 
 namespace {
 
-constexpr std::uint32_t BlockSize = 128;
-constexpr std::uint32_t FirmwareBlocks =
-    (image::FirmwareLast - image::FirmwareBase + BlockSize) / BlockSize;
-constexpr std::uint32_t SettingsBlocks =
-    (image::SettingsLast - image::SettingsBase + BlockSize) / BlockSize;
-static_assert(FirmwareBlocks == 441 && SettingsBlocks == 16);
+using image::FirmwareBlocks;
+using image::SettingsBlocks;
 constexpr int SleepSamples = 500;
 
 // Whether the device's memory over [first, last] is the image's.
@@ -54,11 +50,11 @@ int Run(std::uint32_t baud) {
     bench::PrintMachine();
     bench::PacedProgrammer programmer(baud);
     bootsim::PtyServer& sim = programmer.sim;
-    const testsupport::FakeSysfs& tree = programmer.tree;
+    const device_tree::DeviceTree& tree = programmer.tree;
 
     platform::posix::PosixSerial serial(tree.DevRoot());
     platform::posix::SysfsPortsRegistry registry(tree.SysRoot(), tree.DevRoot());
-    fakes::RecordingView view;
+    stand_ins::RecordingView view;
     app::TForm1 form(view, serial, registry, nullptr);
     view.onClose = [&form] { form.FormClose(); };
 

@@ -18,13 +18,13 @@
 #include <vector>
 
 #include "app/Update_Main.h"
-#include "fakes/counting_serial_api.h"
-#include "fakes/fixed_ports_registry.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/null_view.h"
 #include "link/device_events.h"
 #include "platform/device_notice_record.h"
 #include "platform/forwarding_serial_api.h"
+#include "stand_ins/counting_serial_api.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ constexpr std::size_t MaxRecordBytes = platform::NoticeRecordSize + 64;
 // command can succeed and the removal path can find a port to close.
 class AnsweringPort : public platform::ForwardingSerialApi {
   public:
-    explicit AnsweringPort(fakes::CountingSerialApi& port)
+    explicit AnsweringPort(stand_ins::CountingSerialApi& port)
         : ForwardingSerialApi(port), port_(port) {}
     std::deque<std::vector<std::uint8_t>> answers;
 
@@ -49,7 +49,7 @@ class AnsweringPort : public platform::ForwardingSerialApi {
     }
 
   private:
-    fakes::CountingSerialApi& port_;
+    stand_ins::CountingSerialApi& port_;
 };
 
 std::uint32_t EventCode(FuzzedDataProvider& input) {
@@ -96,9 +96,9 @@ void Deliver(app::TForm1& form, std::uint32_t code, const std::vector<std::uint8
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     fuzzing::NullView view;
-    fakes::CountingSerialApi port;  // COM33, its sleeps cost nothing
+    stand_ins::CountingSerialApi port;  // COM33, its sleeps cost nothing
     AnsweringPort answering(port);
-    fakes::FixedPortsRegistry registry;
+    stand_ins::FixedPortsRegistry registry;
     registry.devices.push_back({"Silicon Labs CP210x USB to UART Bridge (COM33)", ""});
     auto form = std::make_unique<app::TForm1>(view, answering, registry, nullptr);
     form->FormCreate();

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <string>
 
-#include "fakes/fixed_ports_registry.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/stream_serial_api.h"
 #include "link/bootloader.h"
 #include "link/port_discovery.h"
 #include "link/serial_channel.h"
 #include "link/updater_state.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ std::string CheckedPortOf(const platform::DeviceNames& device) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    fakes::FixedPortsRegistry registry;
+    stand_ins::FixedPortsRegistry registry;
     std::string firstFound;
     while (input.remaining_bytes() > 0 && registry.devices.size() < 8) {
         platform::DeviceNames device;

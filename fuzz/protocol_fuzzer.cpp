@@ -12,6 +12,7 @@
 #include "fuzz/stream_serial_api.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
+#include "link/port_discovery.h"
 #include "link/serial_channel.h"
 #include "link/updater_state.h"
 
@@ -88,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     devlink::SerialChannel channel(state, api);
     auto boot = std::make_unique<devlink::Bootloader>(state, channel, TheImage());
     api.GuardReadsInto(boot->Buffers().RxBuffer);
-    state.PortOpen = channel.OpenPort("COM33", 115200);
+    state.PortOpen = channel.OpenPort("COM33", devlink::FastRate);
     FUZZ_CHECK(state.PortOpen);
 
     switch (operation) {

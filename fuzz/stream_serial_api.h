@@ -1,8 +1,9 @@
 // A serial port whose incoming bytes are a fuzz input. Sleeping costs no
 // time: each poll lets the next few bytes of the stream arrive, so a waiting
 // loop sees the stream come in the way a slow or fast device would send it.
-// Every read must land inside the buffer the test names as the receive
-// buffer, and the last read is kept for the targets' invariants.
+// A read that starts inside the buffer the target names as the receive
+// buffer must end inside it too, and the last read is kept for the targets'
+// invariants.
 #pragma once
 
 #include <algorithm>

@@ -18,6 +18,13 @@ inline constexpr std::uint32_t FirmwareLast = 0x16C59;
 
 static_assert(SettingsLast - SettingsBase + 1 == SettingsSize);
 static_assert(FirmwareLast - FirmwareBase + 1 == FirmwareSize);
+
+// An update moves 128-byte blocks, the last one of each area counted whole.
+inline constexpr std::uint32_t BlockSize = 128;
+inline constexpr std::uint32_t FirmwareBlocks =
+    (FirmwareLast - FirmwareBase + BlockSize) / BlockSize;
+inline constexpr std::uint32_t SettingsBlocks =
+    (SettingsLast - SettingsBase + BlockSize) / BlockSize;
 static_assert(SettingsBase % 128 == 0 && FirmwareBase % 128 == 0,
               "every block sent starts on a 128-byte boundary of device memory");
 

@@ -75,8 +75,8 @@ bool Bootloader::GetBootloaderInfo() {
     channel_.ReadBytes(&buffers_.RxBuffer[1], 1, bytesRead);
     const std::uint8_t count = buffers_.RxBuffer[1];
     state_.CommandCount = count;
-    // More codes than buffers_.BootCommands holds is no bootloader we know; the rest
-    // of such an answer is left for the next drain.
+    // More than MaxCommandCount codes is no bootloader we know; the rest of
+    // such an answer is left for the next drain.
     if (count > MaxCommandCount)
         return false;
 

@@ -25,7 +25,7 @@ inline constexpr std::uint8_t CmdReadMemory = 0x11;
 inline constexpr std::uint8_t CmdWriteMemory = 0x31;
 inline constexpr std::uint8_t RequiredBootloaderVersion = 0x11;
 inline constexpr std::uint8_t MaxCommandCount = 12;
-inline constexpr std::uint16_t ProtocolBlockSize = 128;
+inline constexpr std::uint16_t ProtocolBlockSize = image::BlockSize;
 
 class Bootloader {
   public:

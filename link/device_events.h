@@ -23,8 +23,9 @@ bool IsProgrammerInterface(std::string_view path);
 
 // The interface path of a device-interface record: the text from byte 28 up
 // to the first NUL, at most 256 characters and never past the record's own
-// size field. Empty for a record too small to hold a header; nothing for a
-// record of another device type.
+// size field. Empty for a record no larger than its 28-byte header; nothing
+// for no record, one shorter than the 12-byte common header, or one of
+// another device type.
 std::optional<std::string> InterfacePathOf(const void* record);
 
 }  // namespace devlink

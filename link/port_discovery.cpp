@@ -10,9 +10,7 @@ namespace devlink {
 
 namespace {
 
-constexpr std::int32_t FastRate = 115200;
 constexpr int FastRateAttempts = 2;
-constexpr std::int32_t SlowRate = 9600;
 constexpr int SlowRateAttempts = 3;
 
 // A registry property as the 257-byte buffer would hold it: up to the first

@@ -11,6 +11,10 @@
 
 namespace devlink {
 
+// The line rates the programmer is tried at, the fast one first.
+inline constexpr std::int32_t FastRate = 115200;
+inline constexpr std::int32_t SlowRate = 9600;
+
 inline constexpr std::uint16_t DeviceNameBufferSize = 257;
 inline constexpr int ProbeFirstPort = 1;
 inline constexpr int ProbeLastPort = 250;

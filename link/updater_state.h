@@ -9,8 +9,8 @@
 
 namespace devlink {
 
-// Fields in the order the window object holds them; all start zero and the
-// window's creation handler gives the marked ones their start-up values.
+// Fields in the order the window object holds them; all start zero, and the
+// window's creation handler gives some of them their start-up values.
 struct UpdaterState {
     std::vector<std::string> PortList;    // ports the last probe found, ascending
     std::uint8_t DeviceEvent = 0;         // DeviceEventCode

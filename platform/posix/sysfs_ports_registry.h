@@ -8,11 +8,6 @@
 
 namespace platform::posix {
 
-// GUID_DEVCLASS_PORTS, {4D36E978-E325-11CE-BFC1-08002BE10318}: the only class
-// for which this registry lists anything.
-inline constexpr ClassGuid PortsClassGuid{
-    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
-
 class SysfsPortsRegistry final : public PortsRegistry {
   public:
     // The program passes "/sys" and "/dev"; tests pass a prepared tree. A
@@ -21,7 +16,7 @@ class SysfsPortsRegistry final : public PortsRegistry {
 
     // The serial ports of <sys>/class/tty that have hardware behind them and a
     // port name, in ascending port-number order, leaving out placeholders.
-    // Any other class is listed as empty; false only when <sys>/class/tty
+    // Any class but PortsClassGuid is listed as empty; false only when <sys>/class/tty
     // cannot be read.
     bool PresentDevices(const ClassGuid& deviceClass, std::vector<DeviceNames>& devices) override;
 

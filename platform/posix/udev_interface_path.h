@@ -30,7 +30,8 @@ std::optional<UsbIds> UsbIdsFromProperties(const UdevProperties& properties);
 // `\\?\USB#VID_vvvv&PID_pppp#serial#{a5dcbf10-6530-11d2-901f-00c04fb951ed}`.
 // The ids come from the properties, or from `fallbackIds` (the USB parent's)
 // where the properties carry none; without either there is no path. The serial
-// is ID_SERIAL_SHORT, or the device node's name when there is none.
+// is ID_SERIAL_SHORT, else the device node's name, else the last part of
+// DEVPATH, kept to plain characters.
 std::optional<std::string> ComposeInterfacePath(const UdevProperties& properties,
                                                 std::optional<UsbIds> fallbackIds);
 

@@ -7,20 +7,13 @@
 #include <array>
 #include <cstring>
 
+#include "platform/win32/class_guid.h"
+
 namespace platform::win32 {
 
 namespace {
 
 constexpr DWORD PropertyBufferSize = 257;
-
-GUID ToGuid(const ClassGuid& deviceClass) {
-    GUID guid{};
-    guid.Data1 = deviceClass.Data1;
-    guid.Data2 = deviceClass.Data2;
-    guid.Data3 = deviceClass.Data3;
-    std::memcpy(guid.Data4, deviceClass.Data4.data(), sizeof(guid.Data4));
-    return guid;
-}
 
 std::string Property(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
     std::array<char, PropertyBufferSize> buffer{};
@@ -51,8 +44,8 @@ bool SetupApiPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
         return false;
     for (DWORD index = 0;; ++index) {
         SP_DEVINFO_DATA device{};
-        // The record's own size on this platform (32 bytes on 64-bit
-        // Windows); any other value is refused.
+        // The record's own size in this build (32 bytes in the 64-bit
+        // program, 28 in the 32-bit one); any other value is refused.
         device.cbSize = sizeof(device);
         if (!::SetupDiEnumDeviceInfo(set, index, &device))
             break;

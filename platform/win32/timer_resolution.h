@@ -17,11 +17,9 @@ class TimerResolution {
     TimerResolution(const TimerResolution&) = delete;
     TimerResolution& operator=(const TimerResolution&) = delete;
 
-    // False when the system refused 1 ms; the program then runs slower, not
-    // wrongly.
-    bool Held() const { return held_; }
-
   private:
+    // False when the system refused 1 ms, which is then not given back; the
+    // program runs slower, not wrongly.
     bool held_ = false;
 };
 

@@ -13,8 +13,8 @@ class Win32Serial final : public SerialApi {
     PortHandle CreateFileA(const std::string& path) override;
     bool SetupComm(PortHandle port, std::uint32_t inQueue, std::uint32_t outQueue) override;
     bool GetCommState(PortHandle port, LineSettings& settings) override;
-    // Changes the rate and the frame in the port's current DCB and turns
-    // XON/XOFF off in both directions; everything else stays as found.
+    // Sets the rate and the frame in the port's current DCB and makes the
+    // line raw (LineControlBlock); hardware flow control stays as found.
     bool SetCommState(PortHandle port, const LineSettings& settings) override;
     bool GetCommTimeouts(PortHandle port, CommTimeouts& timeouts) override;
     bool SetCommTimeouts(PortHandle port, const CommTimeouts& timeouts) override;

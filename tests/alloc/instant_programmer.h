@@ -7,8 +7,8 @@
 #include <chrono>
 
 #include "alloc/counting_new.h"
-#include "fakes/counting_serial_api.h"
 #include "platform/forwarding_serial_api.h"
+#include "stand_ins/counting_serial_api.h"
 #include "tools/bootsim/device_memory.h"
 #include "tools/bootsim/journal.h"
 #include "tools/bootsim/options.h"
@@ -20,7 +20,7 @@ class InstantProgrammer : public platform::ForwardingSerialApi {
   public:
     InstantProgrammer() : ForwardingSerialApi(port) {}
 
-    fakes::CountingSerialApi port;  // COM33
+    stand_ins::CountingSerialApi port;  // COM33
     bootsim::DeviceMemory memory;
 
     bool ClearCommError(platform::PortHandle h, std::uint32_t& inQueue) override {

@@ -9,10 +9,10 @@
 #include "alloc/instant_programmer.h"
 #include "app/Update_Main.h"
 #include "app/update_stage.h"
-#include "fakes/fixed_ports_registry.h"
 #include "fakes/recording_view.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ TEST(NoAllocation, BlockWritesAndReadsAllocateNothing) {
 
 TEST(NoAllocation, WholeUpdateAllocatesNothingBetweenBlocks) {
     alloctest::InstantProgrammer programmer;
-    fakes::FixedPortsRegistry registry;
+    stand_ins::FixedPortsRegistry registry;
     registry.devices.push_back({"Silicon Labs CP210x USB to UART Bridge (COM33)", ""});
     fakes::RecordingView view;
     app::TForm1 form(view, programmer, registry, nullptr);

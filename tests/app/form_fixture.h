@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "app/Update_Main.h"
-#include "fakes/counting_serial_api.h"
-#include "fakes/fixed_ports_registry.h"
 #include "fakes/recording_view.h"
+#include "stand_ins/counting_serial_api.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace apptest {
 
@@ -45,8 +45,8 @@ class FormTest : public ::testing::Test {
     }
 
     fakes::RecordingView view;
-    fakes::CountingSerialApi api;
-    fakes::FixedPortsRegistry registry;
+    stand_ins::CountingSerialApi api;
+    stand_ins::FixedPortsRegistry registry;
     CountingNotifications notifications;
     app::TForm1 form{view, api, registry, &notifications};
 };

@@ -48,7 +48,9 @@ TEST_F(HostLifeTest, HostCanTakeThePortExclusivelyWithFlock) {
 }
 
 TEST_F(HostLifeTest, CountsTheClosesOfTheHostsLastDescriptor) {
-    Start();
+    bootsim::Options options;
+    options.watchHost = true;
+    Start(options);
     const auto closesBecome = [&](unsigned count) {
         const auto end = Clock::now() + 2s;
         while (server->HostCloses() != count && Clock::now() < end)

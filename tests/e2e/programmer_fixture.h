@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "app/update_stage.h"
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
-#include "tests/support/fake_sysfs.h"
 #include "tools/bootsim/pty_server.h"
 #include "ui/qt/main_window.h"
 
@@ -116,7 +116,7 @@ class ProgrammerTest : public ::testing::Test {
         return list;
     }
 
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
     platform::posix::PosixSerial serial{tree.DevRoot()};
     platform::posix::SysfsPortsRegistry registry{tree.SysRoot(), tree.DevRoot()};
     std::vector<std::unique_ptr<bootsim::PtyServer>> devices;

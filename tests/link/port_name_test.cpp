@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/counting_serial_api.h"
-#include "fakes/fixed_ports_registry.h"
+#include "stand_ins/counting_serial_api.h"
+#include "stand_ins/fixed_ports_registry.h"
 
 namespace {
 
@@ -49,8 +49,8 @@ TEST(DeviceName, FallsBackToTheDescriptionAndStopsAtNul) {
 
 class Discovery : public ::testing::Test {
   protected:
-    fakes::CountingSerialApi api;
-    fakes::FixedPortsRegistry registry;
+    stand_ins::CountingSerialApi api;
+    stand_ins::FixedPortsRegistry registry;
     devlink::UpdaterState state;
     image::DeviceImage image;
     devlink::SerialChannel channel{state, api};

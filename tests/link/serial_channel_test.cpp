@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/counting_serial_api.h"
 #include "link/protocol_buffers.h"
+#include "stand_ins/counting_serial_api.h"
 
 namespace {
 
-using Step = fakes::CountingSerialApi::Step;
+using Step = stand_ins::CountingSerialApi::Step;
 
 class Channel : public ::testing::Test {
   protected:
@@ -16,7 +16,7 @@ class Channel : public ::testing::Test {
         state.PortOpen = channel.OpenPort("COM33", 115200);
         ASSERT_TRUE(state.PortOpen);
     }
-    fakes::CountingSerialApi api;
+    stand_ins::CountingSerialApi api;
     devlink::UpdaterState state;
     devlink::SerialChannel channel{state, api};
     std::array<std::uint8_t, devlink::RxBufferSize> scratch{};
@@ -25,7 +25,7 @@ class Channel : public ::testing::Test {
 TEST_F(Channel, OpenSetsLineAndTimeoutsWhateverThePortHad) {
     ASSERT_TRUE(channel.OpenPort("COM33", 115200));
     EXPECT_EQ(api.opened.back(), "\\\\.\\COM33");
-    EXPECT_EQ(state.PortHandle, fakes::CountingSerialApi::Handle);
+    EXPECT_EQ(state.PortHandle, stand_ins::CountingSerialApi::Handle);
     EXPECT_EQ(api.lastSettings.BaudRate, 115200u);
     EXPECT_EQ(api.lastSettings.ByteSize, 8);
     EXPECT_EQ(api.lastSettings.Parity, platform::EvenParity);

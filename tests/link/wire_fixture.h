@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "device_tree/device_tree.h"
 #include "image/image_store.h"
 #include "link/bootloader.h"
 #include "link/serial_channel.h"
 #include "link/updater_state.h"
 #include "platform/posix/posix_serial.h"
-#include "tests/support/fake_sysfs.h"
 #include "tools/bootsim/options.h"
 #include "tools/bootsim/pty_server.h"
 
@@ -114,7 +114,7 @@ class LinkOnWire : public ::testing::Test {
     Bytes BlockInRxBuffer() const { return Bytes(RxBuffer.begin() + 1, RxBuffer.begin() + 129); }
     bool BootCommandsZeroFrom(std::size_t from) const;
 
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
     std::unique_ptr<bootsim::PtyServer> sim;
     platform::posix::PosixSerial serial{tree.DevRoot()};
     devlink::UpdaterState state;

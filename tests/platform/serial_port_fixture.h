@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
-#include "tests/support/fake_sysfs.h"
 
 namespace platformtest {
 
@@ -53,7 +53,7 @@ class SerialPortTest : public testing::Test {
     bool WaitUntilQueued(platform::PortHandle port, std::uint32_t count);
 
     PseudoTerminal pty;
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
     platform::posix::PosixSerial serial{tree.DevRoot()};
 };
 

@@ -27,7 +27,7 @@ class SysfsRegistry : public testing::Test {
         return names;
     }
 
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
     SysfsPortsRegistry registry{tree.SysRoot(), tree.DevRoot()};
 };
 
@@ -119,10 +119,10 @@ TEST(PlaceholderPorts, AreTtySPortsOfUnknownUartType) {
     EXPECT_FALSE(IsPlaceholder("ttyUSB0", 0)) << "USB bridges report no type";
 }
 
-TEST(FakeSysfs, RemovesItsTreeWhenDone) {
+TEST(DeviceTree, RemovesItsTreeWhenDone) {
     std::string root;
     {
-        testsupport::FakeSysfs tree;
+        device_tree::DeviceTree tree;
         tree.AddTty("ttyUSB0", "cp210x", "/dev/null");
         root = tree.Root();
         EXPECT_TRUE(std::filesystem::exists(tree.SysRoot() + "/class/tty/ttyUSB0/device/driver"));

@@ -58,7 +58,7 @@ class WiredWindow : public WindowTest {
     void OpenPort() {
         auto& state = window->Logic().State();
         state.PortHandle = serial.CreateFileA(serial.presentPath);
-        ASSERT_EQ(state.PortHandle, fakes::CountingSerialApi::Handle);
+        ASSERT_EQ(state.PortHandle, stand_ins::CountingSerialApi::Handle);
         state.PortOpen = true;
     }
 };

@@ -11,8 +11,8 @@
 #include <memory>
 #include <ostream>
 
-#include "fakes/counting_serial_api.h"
-#include "fakes/fixed_ports_registry.h"
+#include "stand_ins/counting_serial_api.h"
+#include "stand_ins/fixed_ports_registry.h"
 #include "ui/qt/main_window.h"
 
 // Readable failure messages for the Qt values the window tests compare.
@@ -40,8 +40,8 @@ class WindowTest : public ::testing::Test {
         return window->findChild<Kind*>(QString::fromLatin1(name));
     }
 
-    fakes::CountingSerialApi serial;
-    fakes::FixedPortsRegistry registry;
+    stand_ins::CountingSerialApi serial;
+    stand_ins::FixedPortsRegistry registry;
     std::unique_ptr<ui::MainWindow> window;
 };
 

@@ -1,5 +1,5 @@
 // kestrun-bootsim: the emulated programmer on a pseudo-terminal, for trying
-// the updater by hand and for the demo.
+// the updater by hand and for the Windows program's tests under Wine.
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    // Blocked before the serving thread exists, so that only sigwait below
+    // Blocked before the serving thread exists, so that only sigtimedwait below
     // ever takes these signals.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -60,7 +60,10 @@ int main(int argc, char* argv[]) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
-        bootsim::PtyServer server(line->options);
+        // The host is another process: watching it disturbs nothing.
+        bootsim::Options options = line->options;
+        options.watchHost = true;
+        bootsim::PtyServer server(options);
         std::printf("%s\n", server.SlavePath().c_str());
         std::fflush(stdout);
 

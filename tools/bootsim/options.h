@@ -10,6 +10,9 @@
 
 namespace bootsim {
 
+// The protocol's bytes and command codes are written here again on purpose,
+// not taken from link/: the emulator is the tests' independent judge of the
+// link, so a wrong code in the updater must not become right in both.
 inline constexpr std::uint8_t SyncByte = 0x7F;
 inline constexpr std::uint8_t AckByte = 0x79;
 inline constexpr std::uint8_t NackByte = 0x1F;
@@ -110,6 +113,13 @@ struct Options {
     // After the n-th block stored by Write Memory (and its ACK) the device is
     // gone: no answer and no stored byte ever again. 0: never.
     std::uint32_t hangUpAfterWrite = 0;
+
+    // Counts the host's opens of the port and the closes of its last
+    // descriptor (PtyServer::HostOpens, HostCloses). Telling the last close
+    // scans every process's descriptors in /proc, which holds descriptors of
+    // this process open for a moment; so it is off unless asked for, and a
+    // host in the same process can count its own descriptors undisturbed.
+    bool watchHost = false;
 };
 
 }  // namespace bootsim

@@ -97,10 +97,12 @@ PtyServer::PtyServer(Options options) : options_(std::move(options)), memory_(op
         if (ownSlave_ < 0) {
             ThrowErrno("open pty slave");
         }
-        watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (watch_ < 0 ||
-            ::inotify_add_watch(watch_, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
-            ThrowErrno("inotify");
+        if (options_.watchHost) {
+            watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+            if (watch_ < 0 || ::inotify_add_watch(
+                                  watch_, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+                ThrowErrno("inotify");
+            }
         }
         int wake[2];
         if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {

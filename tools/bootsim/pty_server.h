@@ -45,10 +45,10 @@ class PtyServer {
     DeviceMemory& Memory() { return memory_; }
     const DeviceMemory& Memory() const { return memory_; }
     bool HungUp() const { return hungUp_.load(); }
-    // Whether the host ever opened the slave (a count of the times it was
-    // seen opening, at least one per burst of opens), and how many times its
-    // last descriptor of it closed: what a host does with the port can be
-    // checked from outside.
+    // With Options::watchHost, whether the host ever opened the slave (a
+    // count of the times it was seen opening, at least one per burst of
+    // opens), and how many times its last descriptor of it closed: what a
+    // host does with the port can be checked from outside. Without, 0.
     unsigned HostOpens() const { return hostOpens_.load(); }
     unsigned HostCloses() const { return hostCloses_.load(); }
 

@@ -1,6 +1,6 @@
-// Device notices that the bench posts by hand: each plug-in or unplug goes
-// through a pipe to the window's event loop, which delivers it to the
-// device-change handler exactly as it delivers udev's notices.
+// Device notices that the programmer bench posts by hand: each plug-in or
+// unplug goes through a pipe to the window's event loop, which delivers it to
+// the device-change handler exactly as it delivers udev's notices.
 #pragma once
 
 #include <cstdint>

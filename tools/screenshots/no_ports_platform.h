@@ -3,10 +3,10 @@
 // Enough for pictures of the pages before any connection.
 #pragma once
 
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
 #include "scene.h"
-#include "tests/support/fake_sysfs.h"
 
 namespace screenshots {
 
@@ -16,7 +16,7 @@ class NoPortsPlatform final : public ScenePlatform {
     platform::PortsRegistry& Registry() override { return registry_; }
 
   private:
-    testsupport::FakeSysfs tree_;
+    device_tree::DeviceTree tree_;
     platform::posix::PosixSerial serial_{tree_.DevRoot()};
     platform::posix::SysfsPortsRegistry registry_{tree_.SysRoot(), tree_.DevRoot()};
 };

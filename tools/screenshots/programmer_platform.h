@@ -7,10 +7,10 @@
 
 #include <utility>
 
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
 #include "scene.h"
-#include "tests/support/fake_sysfs.h"
 #include "tools/bootsim/pty_server.h"
 
 namespace screenshots {
@@ -26,7 +26,7 @@ class ProgrammerPlatform final : public ScenePlatform {
     platform::PortsRegistry& Registry() override { return registry_; }
 
   private:
-    testsupport::FakeSysfs tree_;
+    device_tree::DeviceTree tree_;
     bootsim::PtyServer device_;
     platform::posix::PosixSerial serial_{tree_.DevRoot()};
     platform::posix::SysfsPortsRegistry registry_{tree_.SysRoot(), tree_.DevRoot()};

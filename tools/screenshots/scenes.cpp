@@ -1,6 +1,8 @@
 #include <QString>
 #include <utility>
 
+#include "image/image_store.h"
+#include "link/port_discovery.h"
 #include "no_ports_platform.h"
 #include "programmer_platform.h"
 #include "scene.h"
@@ -14,7 +16,7 @@ using app::Control;
 
 // The firmware goes out in this many blocks; the device counts its Write
 // Memory and Read Memory commands from 1.
-constexpr std::uint32_t FirmwareBlocks = 441;
+constexpr std::uint32_t FirmwareBlocks = image::FirmwareBlocks;
 
 // The programmer as it comes, then changed by `adjust`: pace and faults.
 template <typename Adjust>
@@ -91,7 +93,7 @@ Scene Connected() {
 // the pace of a real 115200-baud line, so the write stage lasts long enough
 // to be caught part-way.
 Scene Update() {
-    const auto paced = [](bootsim::Options& options) { options.paceBaud = 115200; };
+    const auto paced = [](bootsim::Options& options) { options.paceBaud = devlink::FastRate; };
     return {"update", WithProgrammer(paced), [](SceneDriver& driver) {
                 driver.ShootWhenBarReaches(Control::BarWrite, 40,
                                            QStringLiteral("page4-writing.png"), [&driver] {

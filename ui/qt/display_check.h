@@ -13,4 +13,9 @@ bool HasDisplay(const char* qpaPlatform, const char* x11Display, const char* way
 // run it without a desktop.
 std::string NoDisplayMessage(const std::string& programPath);
 
+// The check at start-up, on this process's environment: false, with that line
+// on stderr, when there is no display. Without one Qt would abort with a
+// message about platform plugins that tells the user nothing useful.
+bool DisplayAvailableFor(const std::string& programPath);
+
 }  // namespace ui

@@ -19,15 +19,8 @@ IdleHook::IdleHook(std::function<void()> onIdle, QObject* parent)
 }
 
 void IdleHook::AboutToBlock() {
-    // A handler that waits in a nested loop would otherwise run itself again.
-    if (!enabled_ || running_)
-        return;
-    running_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{running_};
-    onIdle_();
+    if (enabled_)
+        running_.Run(onIdle_);
 }
 
 }  // namespace ui

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <functional>
 
+#include "app/window_guards.h"
+
 namespace ui {
 
 class IdleHook final : public QObject {
@@ -21,7 +23,7 @@ class IdleHook final : public QObject {
 
     std::function<void()> onIdle_;
     bool enabled_ = true;
-    bool running_ = false;
+    app::NotReentered running_;
 };
 
 }  // namespace ui

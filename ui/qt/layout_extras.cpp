@@ -21,8 +21,6 @@ constexpr const char* kItemHeightProperty = "itemHeight";
 constexpr const char* kTabWidthProperty = "tabWidth";
 constexpr const char* kTabHeightProperty = "tabHeight";
 
-// Lines of a static-text list all have the layout's height, whatever the
-// font's own line spacing is.
 // Draws a static-text line: at the layout's line height when it gives one,
 // and never with the focus frame or highlight of a current row, which a list
 // that takes the keyboard focus (the version list does, on its place in the

@@ -5,8 +5,8 @@ class QWidget;
 
 namespace ui {
 
-// The family the layout names and the fonts that stand in for it where it is
-// not installed, best match first.
+// The family the layout names; InstallFontSubstitutes registers the fonts
+// that stand in for it where it is not installed.
 inline constexpr const char* kLayoutFontFamily = "MS Sans Serif";
 
 // Registers the stand-ins for the layout's font family with Qt's font

@@ -2,7 +2,6 @@
 // the Arbalink programmer. It takes no command line and keeps no settings.
 #include <QApplication>
 #include <QLoggingCategory>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,13 +27,8 @@ void ReportOpenFailure(const std::string& path, int error) {
 
 int main(int argc, char** argv) {
     const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "kestrun-updater";
-    // Without a display Qt aborts with a message about platform plugins that
-    // tells the user nothing useful.
-    if (!ui::HasDisplay(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
-                        std::getenv("WAYLAND_DISPLAY"))) {
-        std::fprintf(stderr, "%s\n", ui::NoDisplayMessage(program).c_str());
+    if (!ui::DisplayAvailableFor(program))
         return EXIT_FAILURE;
-    }
 
     // The command line is ignored, Qt's own options included.
     int qtArgc = 1;

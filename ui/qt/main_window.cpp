@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTabWidget>
-#include <algorithm>
 
 #include "ui/qt/input_conventions.h"
 #include "ui/qt/layout_extras.h"
@@ -29,9 +28,9 @@ MainWindow::MainWindow(platform::SerialApi& serial, platform::PortsRegistry& reg
     OfferNoContextMenus(*this);
     EnterPressesFocusedButton(*this);
 
-    pageArea_ = layout_->PageControl1->geometry();
-    pageAreaRightGap_ = width() - (pageArea_.x() + pageArea_.width());
-    pageAreaBottomGap_ = height() - (pageArea_.y() + pageArea_.height());
+    const QRect area = layout_->PageControl1->geometry();
+    pageArea_ = {area.x(), area.y(), area.width(), area.height()};
+    laidOutSize_ = {width(), height()};
 
     view_ = std::make_unique<QtView>(*this);
     logic_ = std::make_unique<app::TForm1>(*view_, serial, registry, notifications);
@@ -57,10 +56,7 @@ void MainWindow::ConnectButtons() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Every way of closing ends the program, and the close handler lets go
-    // of the port: it must run once, and nothing may reopen the port after.
-    if (!closed_) {
-        closed_ = true;
+    if (close_.Close()) {
         idle_->SetEnabled(false);
         logic_->FormClose();
     }
@@ -73,9 +69,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::KeepPageAreaAnchored() {
-    const int x = width() - pageAreaRightGap_ - pageArea_.width();
-    const int height = std::max(0, this->height() - pageAreaBottomGap_ - pageArea_.y());
-    layout_->PageControl1->setGeometry(x, pageArea_.y(), pageArea_.width(), height);
+    const app::Rect r = app::AnchoredPageArea(pageArea_, laidOutSize_, {width(), height()});
+    layout_->PageControl1->setGeometry(r.x, r.y, r.width, r.height);
 }
 
 }  // namespace ui

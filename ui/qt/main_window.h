@@ -1,11 +1,12 @@
 // The updater's main window: hosts the layout and binds its events to TForm1.
 #pragma once
 
-#include <QRect>
 #include <QWidget>
 #include <memory>
 
 #include "app/Update_Main.h"
+#include "app/window_geometry.h"
+#include "app/window_guards.h"
 #include "ui/qt/device_notice_watcher.h"
 #include "ui/qt/idle_hook.h"
 #include "ui/qt/qt_view.h"
@@ -42,12 +43,10 @@ class MainWindow final : public QWidget {
     std::unique_ptr<app::TForm1> logic_;
     std::unique_ptr<IdleHook> idle_;
     std::unique_ptr<DeviceNoticeWatcher> notices_;
-    // PageControl1's place in the window as laid out, and its distances to
-    // the right and bottom edges, which it keeps when the window is resized.
-    QRect pageArea_;
-    int pageAreaRightGap_ = 0;
-    int pageAreaBottomGap_ = 0;
-    bool closed_ = false;
+    // PageControl1's place and the window's size as laid out.
+    app::Rect pageArea_;
+    app::Size laidOutSize_;
+    app::CloseOnce close_;
 };
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "app/window_geometry.h"
 #include "ui/qt/main_window.h"
 
 namespace ui {
@@ -12,7 +13,7 @@ int RunUpdater(QApplication& application, platform::SerialApi& serial,
                platform::PolledDeviceNotifications* notifications,
                const std::function<void(MainWindow&)>& whenShown) {
     MainWindow window(serial, registry, notifications);
-    window.move(kWindowLeft, kWindowTop);
+    window.move(app::WindowLeft, app::WindowTop);
     window.show();
     if (whenShown)
         QTimer::singleShot(0, &window, [&window, &whenShown] { whenShown(window); });

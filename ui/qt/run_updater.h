@@ -14,10 +14,6 @@ namespace ui {
 
 class MainWindow;
 
-// Where the window first appears on the screen.
-inline constexpr int kWindowLeft = 368;
-inline constexpr int kWindowTop = 173;
-
 // Creates the main window, shows it and runs the event loop until the window
 // is closed; returns the loop's exit code. `whenShown`, if given, runs from
 // the event loop once the window is on screen.

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "ui/win32/pane.h"
-#include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
+#include "ui/win32/utf16.h"
 
 namespace ui::win32 {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "ui/win32/text.h"
+#include "ui/win32/utf16.h"
 
 namespace ui::win32 {
 

@@ -13,7 +13,7 @@
 #include "platform/win32/win32_serial.h"
 #include "platform/win32/window_device_notifications.h"
 #include "ui/win32/main_window.h"
-#include "ui/win32/text.h"
+#include "ui/win32/utf16.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};

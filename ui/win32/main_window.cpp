@@ -5,8 +5,8 @@
 
 #include "platform/win32/narrow_device_notice.h"
 #include "ui/win32/control_factory.h"
-#include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
+#include "ui/win32/utf16.h"
 
 namespace ui::win32 {
 
@@ -55,7 +55,7 @@ MainWindow::MainWindow(HINSTANCE instance, platform::SerialApi& serial,
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     window_ =
         CreateWindowExW(0, WindowClass(instance, Procedure), Widen(layout::kWindow.title).c_str(),
-                        kWindowStyle, kWindowLeft, kWindowTop, frame.right - frame.left,
+                        kWindowStyle, app::WindowLeft, app::WindowTop, frame.right - frame.left,
                         frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (window_ == nullptr)
         throw std::runtime_error("cannot create the main window");
@@ -68,9 +68,7 @@ MainWindow::MainWindow(HINSTANCE instance, platform::SerialApi& serial,
     keys_ = std::make_unique<KeyboardNavigation>(window_, [this] { return view_->TabStops(); });
 
     const layout::LayoutControl& area = view_->Entry(Control::PageControl1);
-    pageArea_ = {area.x, area.y, area.x + area.width, area.y + area.height};
-    pageAreaRightGap_ = layout::kWindow.clientWidth - pageArea_.right;
-    pageAreaBottomGap_ = layout::kWindow.clientHeight - pageArea_.bottom;
+    pageArea_ = {area.x, area.y, area.width, area.height};
 
     logic_ = std::make_unique<app::TForm1>(*view_, serial, registry, notifications);
     if (attach)
@@ -96,27 +94,20 @@ void MainWindow::Show(int showCommand) {
 int MainWindow::Run() {
     const int exitCode = loop_.Run([this] { Idle(); });
     // A quit that came from elsewhere still closes the port.
-    Shut();
+    RunCloseHandlerOnce();
     return exitCode;
 }
 
 void MainWindow::Idle() {
     // No idle once closed: nothing may open the port after the close
-    // handler has let go of it. Nor while a handler that waits runs.
-    if (closed_ || idleRunning_)
-        return;
-    idleRunning_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{idleRunning_};
-    logic_->ApplicationEvents1Idle();
+    // handler has let go of it.
+    if (!close_.Closed())
+        idle_.Run([this] { logic_->ApplicationEvents1Idle(); });
 }
 
-void MainWindow::Shut() {
-    if (closed_)
+void MainWindow::RunCloseHandlerOnce() {
+    if (!close_.Close())
         return;
-    closed_ = true;
     logic_->FormClose();
     ShowWindow(window_, SW_HIDE);
 }
@@ -126,9 +117,9 @@ void MainWindow::CloseWindow() {
     // all end here. An update may still be running further up the stack: it
     // finds the port closed, gives up at its next exchange, and the loop
     // ends when control is back in it.
-    if (closed_)
+    if (close_.Closed())
         return;
-    Shut();
+    RunCloseHandlerOnce();
     PostQuitMessage(0);
 }
 
@@ -190,7 +181,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ENDSESSION:
             if (wParam != FALSE)
-                Shut();
+                RunCloseHandlerOnce();
             return 0;
         default:
             return DefWindowProcW(window_, message, wParam, lParam);
@@ -198,7 +189,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::OnClick(Control button) {
-    if (closed_)
+    if (close_.Closed())
         return;
     switch (button) {
         case Control::btnNEXT:
@@ -270,16 +261,15 @@ void MainWindow::DrawListLine(const DRAWITEMSTRUCT& item) {
 void MainWindow::KeepPageAreaAnchored() {
     RECT client{};
     GetClientRect(window_, &client);
-    const int width = static_cast<int>(pageArea_.right - pageArea_.left);
-    const int x = static_cast<int>(client.right) - pageAreaRightGap_ - width;
-    const int height = std::max(
-        0, static_cast<int>(client.bottom) - pageAreaBottomGap_ - static_cast<int>(pageArea_.top));
-    MoveWindow(view_->Handle(Control::PageControl1), x, pageArea_.top, width, height, TRUE);
+    const app::Rect r = app::AnchoredPageArea(
+        pageArea_, {layout::kWindow.clientWidth, layout::kWindow.clientHeight},
+        {static_cast<int>(client.right), static_cast<int>(client.bottom)});
+    MoveWindow(view_->Handle(Control::PageControl1), r.x, r.y, r.width, r.height, TRUE);
     // The pages fill the page area below its tab row.
     for (const layout::LayoutControl& entry : layout::kControls) {
         if (entry.kind == layout::Kind::Page) {
             MoveWindow(view_->Handle(*app::ControlByName(entry.name)), entry.x, entry.y,
-                       entry.width, std::max(0, height - entry.y), TRUE);
+                       entry.width, std::max(0, r.height - entry.y), TRUE);
         }
     }
 }

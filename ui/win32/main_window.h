@@ -8,16 +8,14 @@
 #include <memory>
 
 #include "app/Update_Main.h"
+#include "app/window_geometry.h"
+#include "app/window_guards.h"
 #include "ui/win32/fonts.h"
 #include "ui/win32/keyboard_navigation.h"
 #include "ui/win32/message_loop.h"
 #include "ui/win32/win32_view.h"
 
 namespace ui::win32 {
-
-// Where the window first appears on the screen, as laid out.
-inline constexpr int kWindowLeft = 368;
-inline constexpr int kWindowTop = 173;
 
 class MainWindow {
   public:
@@ -37,8 +35,7 @@ class MainWindow {
     HWND Handle() const { return window_; }
     app::TForm1& Logic() { return *logic_; }
     Win32View& View() { return *view_; }
-    MessageLoop& Loop() { return loop_; }
-    bool Closed() const { return closed_; }
+    bool Closed() const { return close_.Closed(); }
 
     void Show(int showCommand);
     // The message loop with the idle event until the window has closed;
@@ -55,8 +52,9 @@ class MainWindow {
     void KeepPageAreaAnchored();
     void RestoreFocus();
     // Runs the close handler once and hides the window.
-    void Shut();
-    // Every way of closing the window: Shut, then end the message loop.
+    void RunCloseHandlerOnce();
+    // Every way of closing the window: the close handler, then the end of the
+    // message loop.
     void CloseWindow();
     void Idle();
 
@@ -68,14 +66,11 @@ class MainWindow {
     MessageLoop loop_;
     std::unique_ptr<Win32View> view_;
     std::unique_ptr<app::TForm1> logic_;
-    // PageControl1's place as laid out and its distances to the right and
-    // bottom edges, which it keeps when the window is resized.
-    RECT pageArea_{};
-    int pageAreaRightGap_ = 0;
-    int pageAreaBottomGap_ = 0;
+    // PageControl1's place as laid out.
+    app::Rect pageArea_;
     HWND lastFocus_ = nullptr;
-    bool closed_ = false;
-    bool idleRunning_ = false;
+    app::CloseOnce close_;
+    app::NotReentered idle_;
 };
 
 }  // namespace ui::win32

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
+#include "ui/win32/utf16.h"
 
 namespace ui::win32 {
 
@@ -93,10 +93,6 @@ std::vector<HWND> Win32View::TabStops() const {
     return stops;
 }
 
-const std::string& Win32View::TabCaption(app::Control page) const {
-    return tabCaptions_[static_cast<std::size_t>(page)];
-}
-
 bool Win32View::TabVisible(app::Control page) const {
     return tabVisible_[static_cast<std::size_t>(page)];
 }
@@ -116,7 +112,7 @@ void Win32View::SetEnabled(app::Control control, bool enabled) {
 void Win32View::SetCaption(app::Control control, std::string_view text) {
     switch (Entry(control).kind) {
         case Kind::Page:
-            tabCaptions_[static_cast<std::size_t>(control)] = std::string(text);
+            // A page's caption is its tab's, and the page area draws no tabs.
             break;
         case Kind::Button:
         case Kind::CheckBox:

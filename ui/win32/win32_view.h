@@ -32,9 +32,8 @@ class Win32View final : public app::View {
     // area's place taken by the active page's controls.
     std::vector<HWND> TabStops() const;
 
-    // The page area offers no tabs, so a tab's caption and visibility are
-    // kept for the logic but never drawn.
-    const std::string& TabCaption(app::Control page) const;
+    // The page area draws no tabs: a tab's visibility is kept for the logic
+    // but never drawn, its caption not even kept.
     bool TabVisible(app::Control page) const;
 
     void SetVisible(app::Control control, bool visible) override;
@@ -61,7 +60,6 @@ class Win32View final : public app::View {
     MessageLoop& loop_;
     std::function<void()> close_;
     app::Control activePage_;
-    std::array<std::string, app::kControlCount> tabCaptions_;
     std::array<bool, app::kControlCount> tabVisible_;
 };
 

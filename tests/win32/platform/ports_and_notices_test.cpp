@@ -14,6 +14,7 @@
 
 #include "image/image_store.h"
 #include "link/port_discovery.h"
+#include "platform/win32/class_guid.h"
 #include "platform/win32/setupapi_ports_registry.h"
 #include "platform/win32/win32_serial.h"
 #include "platform/win32/window_device_notifications.h"
@@ -21,13 +22,6 @@
 namespace {
 
 using NamePairs = std::vector<std::pair<std::string, std::string>>;
-
-GUID PortsClass() {
-    const platform::ClassGuid& ports = platform::PortsClassGuid;
-    GUID guid{ports.Data1, ports.Data2, ports.Data3, {}};
-    std::memcpy(guid.Data4, ports.Data4.data(), sizeof(guid.Data4));
-    return guid;
-}
 
 // Root devices of the Ports class, which Wine lists none of by itself, made
 // for one test and removed after it.
@@ -55,7 +49,7 @@ class PreparedPorts {
                                                    reinterpret_cast<const BYTE*>(text.c_str()),
                                                    static_cast<DWORD>(text.size() + 1));
     }
-    const GUID guid_ = PortsClass();
+    const GUID guid_ = platform::win32::ToGuid(platform::PortsClassGuid);
     const HDEVINFO set_ = ::SetupDiCreateDeviceInfoList(&guid_, nullptr);
     std::vector<SP_DEVINFO_DATA> devices_;
 };

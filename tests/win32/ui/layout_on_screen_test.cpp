@@ -8,14 +8,13 @@
 #include <vector>
 
 #include "ui/win32/face_choice.h"
-#include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
+#include "ui/win32/utf16.h"
 #include "window_fixture.h"
 
 namespace win32_ui_test {
 namespace {
 
-using ui::win32::Narrow;
 using ui::win32::Widen;
 using ui::win32::layout::Kind;
 using ui::win32::layout::LayoutControl;

@@ -3,8 +3,8 @@
 #include <richedit.h>
 
 #include "ui/win32/face_choice.h"
-#include "ui/win32/text.h"
 #include "ui/win32/update_main_layout.h"
+#include "ui/win32/utf16.h"
 #include "window_fixture.h"
 
 namespace win32_ui_test {
@@ -63,8 +63,8 @@ TEST_F(TextFit, EveryTextFitsItsControlWithNoLetterMissing) {
                                                                    : DT_NOPREFIX | DT_WORDBREAK;
         RECT needed{0, 0, room.right - room.left, 0};
         DrawTextW(dc, text.c_str(), -1, &needed, format | DT_CALCRECT);
-        EXPECT_LE(needed.right, room.right - room.left) << ui::win32::Narrow(text);
-        EXPECT_LE(needed.bottom, room.bottom - room.top) << ui::win32::Narrow(text);
+        EXPECT_LE(needed.right, room.right - room.left) << Narrow(text);
+        EXPECT_LE(needed.bottom, room.bottom - room.top) << Narrow(text);
 
         std::vector<WORD> glyphs(text.size());
         GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
@@ -95,7 +95,7 @@ TEST_F(TextFit, RichTextLaysRussianOutAtItsFontsWidths) {
     SendMessageW(box, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&to), std::ssize(line));
     SIZE extent{};
     GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
-    EXPECT_NEAR(to.x - from.x, extent.cx, 1) << ui::win32::Narrow(format.szFaceName);
+    EXPECT_NEAR(to.x - from.x, extent.cx, 1) << Narrow(format.szFaceName);
     DeleteObject(SelectObject(dc, GetStockObject(SYSTEM_FONT)));
     ReleaseDC(box, dc);
 }

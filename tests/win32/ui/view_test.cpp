@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/win32/text.h"
+#include "ui/win32/utf16.h"
 #include "window_fixture.h"
 
 namespace win32_ui_test {

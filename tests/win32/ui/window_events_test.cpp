@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                devlink::DeviceEventNone}));
 
 // The search that the idle handler starts after an arrival ends the loop.
-struct QuittingRegistry : fakes::FixedPortsRegistry {
+struct QuittingRegistry : stand_ins::FixedPortsRegistry {
     int lists = 0;
     bool PresentDevices(const platform::ClassGuid& c,
                         std::vector<platform::DeviceNames>& d) override {

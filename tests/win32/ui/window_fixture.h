@@ -8,9 +8,11 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <string_view>
 
-#include "fakes/counting_serial_api.h"
-#include "fakes/fixed_ports_registry.h"
+#include "stand_ins/counting_serial_api.h"
+#include "stand_ins/fixed_ports_registry.h"
 #include "ui/win32/main_window.h"
 
 namespace win32_ui_test {
@@ -22,6 +24,16 @@ class CountingNotifications : public platform::DeviceNotifications {
     int registrations = 0;
     bool RegisterDeviceNotificationA() override { return ++registrations, true; }
 };
+
+// A control's wide text, readable in a failure message.
+inline std::string Narrow(std::wstring_view wide) {
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
 
 // Left, top, right and bottom in the parent's client area.
 inline std::array<LONG, 4> Place(HWND control) {
@@ -68,8 +80,8 @@ class WindowTest : public ::testing::Test {
         state.PortOpen = state.Connected = true;
     }
 
-    fakes::CountingSerialApi serial;
-    fakes::FixedPortsRegistry registry;
+    stand_ins::CountingSerialApi serial;
+    stand_ins::FixedPortsRegistry registry;
     CountingNotifications notifications;
     HWND attachedBeforeCreate = nullptr;
     int registrationsAtAttach = -1;

@@ -1,4 +1,4 @@
-#include "tools/demo/bench_window.h"
+#include "tools/demo/programmer_bench_window.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -9,16 +9,18 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "image/image_store.h"
+
 namespace demo {
 namespace {
 
 constexpr int kRefreshMs = 200;
-constexpr int kFirmwareBlocks = 441;
+constexpr int kFirmwareBlocks = static_cast<int>(image::FirmwareBlocks);
 constexpr int kDefaultBlock = 100;
 
 }  // namespace
 
-BenchWindow::BenchWindow(Bench& bench, QWidget* parent)
+ProgrammerBenchWindow::ProgrammerBenchWindow(ProgrammerBench& bench, QWidget* parent)
     : QWidget(parent),
       bench_(bench),
       plug_(new QPushButton(this)),
@@ -63,12 +65,12 @@ BenchWindow::BenchWindow(Bench& bench, QWidget* parent)
         Refresh();
     });
     auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &BenchWindow::Refresh);
+    connect(timer, &QTimer::timeout, this, &ProgrammerBenchWindow::Refresh);
     timer->start(kRefreshMs);
     Refresh();
 }
 
-void BenchWindow::Refresh() {
+void ProgrammerBenchWindow::Refresh() {
     plug_->setText(bench_.PluggedIn() ? QStringLiteral("Unplug") : QStringLiteral("Plug in"));
     report_->setText(QString::fromStdString(bench_.Report()));
 }

@@ -1,5 +1,5 @@
-// The demo's bench driving the real window (offscreen) on the real Linux
-// layer: every behaviour chosen on the bench is what the emulated programmer
+// The demo's programmer bench driving the real window (offscreen) on the real
+// Linux layer: every behaviour chosen on it is what the emulated programmer
 // does, and plugging in goes through the window's own notice path.
 #include <gtest/gtest.h>
 
@@ -14,13 +14,13 @@
 #include <string>
 
 #include "app/update_stage.h"
+#include "device_tree/device_tree.h"
 #include "platform/posix/posix_serial.h"
 #include "platform/posix/sysfs_ports_registry.h"
-#include "tests/support/fake_sysfs.h"
 #include "tools/bootsim/pty_server.h"
-#include "tools/demo/bench.h"
-#include "tools/demo/bench_window.h"
 #include "tools/demo/pipe_device_notifications.h"
+#include "tools/demo/programmer_bench.h"
+#include "tools/demo/programmer_bench_window.h"
 #include "ui/qt/main_window.h"
 
 namespace {
@@ -40,7 +40,7 @@ bool Has(const bootsim::PtyServer& device, Outcome outcome, std::uint8_t code,
     return false;
 }
 
-class Bench : public ::testing::Test {
+class ProgrammerBench : public ::testing::Test {
   protected:
     void SetUp() override {
         window.show();
@@ -70,12 +70,12 @@ class Bench : public ::testing::Test {
     const devlink::UpdaterState& State() { return window.Logic().State(); }
     void ClickNext() { window.findChild<QAbstractButton*>(QStringLiteral("btnNEXT"))->click(); }
 
-    testsupport::FakeSysfs tree;
+    device_tree::DeviceTree tree;
     demo::PipeDeviceNotifications notices;
     platform::posix::PosixSerial serial{tree.DevRoot()};
     platform::posix::SysfsPortsRegistry registry{tree.SysRoot(), tree.DevRoot()};
-    demo::Bench bench{tree, notices};
-    demo::BenchWindow benchWindow{bench};
+    demo::ProgrammerBench bench{tree, notices};
+    demo::ProgrammerBenchWindow benchWindow{bench};
     ui::MainWindow window{serial, registry, &notices};
 };
 
@@ -92,7 +92,7 @@ void PrintTo(const Case& c, std::ostream* out) {
     *out << demo::BehaviourNames[static_cast<std::size_t>(c.behaviour)];
 }
 
-class EachBehaviour : public Bench, public ::testing::WithParamInterface<Case> {};
+class EachBehaviour : public ProgrammerBench, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(EachBehaviour, PluggedInOnTheWelcomePageReachesTheProgrammer) {
     const Case& c = GetParam();
@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
                                           kFirmwareBase + 2 * kBlock);
              }}));
 
-TEST_F(Bench, UnplugRemovesThePortAndTheWindowClosesItsLine) {
+TEST_F(ProgrammerBench, UnplugRemovesThePortAndTheWindowClosesItsLine) {
     PlugIn(Behaviour::Healthy, 1);
     LoopUntil([&] { return State().Connected; });
     ASSERT_TRUE(State().PortOpen);

@@ -14,8 +14,8 @@
 namespace bootsim {
 class PtyServer;
 }
-namespace testsupport {
-class FakeSysfs;
+namespace device_tree {
+class DeviceTree;
 }
 
 namespace demo {
@@ -48,12 +48,12 @@ enum class Pace {
 // The emulated programmer's settings for a behaviour; `block` is n, 1-based.
 bootsim::Options OptionsFor(Behaviour behaviour, std::uint32_t block, Pace pace);
 
-class Bench {
+class ProgrammerBench {
   public:
-    Bench(testsupport::FakeSysfs& tree, PipeDeviceNotifications& notices);
-    ~Bench();
-    Bench(const Bench&) = delete;
-    Bench& operator=(const Bench&) = delete;
+    ProgrammerBench(device_tree::DeviceTree& tree, PipeDeviceNotifications& notices);
+    ~ProgrammerBench();
+    ProgrammerBench(const ProgrammerBench&) = delete;
+    ProgrammerBench& operator=(const ProgrammerBench&) = delete;
 
     // A fresh programmer with these settings (unplugging the one in first),
     // then the arrival notice.
@@ -70,7 +70,7 @@ class Bench {
     std::string Report() const;
 
   private:
-    testsupport::FakeSysfs& tree_;
+    device_tree::DeviceTree& tree_;
     PipeDeviceNotifications& notices_;
     std::unique_ptr<bootsim::PtyServer> device_;
     std::string lastReport_ = "Nothing plugged in yet.";

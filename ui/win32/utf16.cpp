@@ -1,4 +1,4 @@
-#include "ui/win32/text.h"
+#include "ui/win32/utf16.h"
 
 #include <windows.h>
 
@@ -12,17 +12,6 @@ std::wstring Widen(std::string_view utf8) {
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
     return wide;
-}
-
-std::string Narrow(std::wstring_view wide) {
-    if (wide.empty())
-        return {};
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
 }
 
 }  // namespace ui::win32

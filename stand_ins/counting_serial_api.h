@@ -11,7 +11,7 @@
 
 #include "platform/serial_api.h"
 
-namespace fakes {
+namespace stand_ins {
 
 class CountingSerialApi : public platform::SerialApi {
   public:
@@ -138,4 +138,4 @@ class CountingSerialApi : public platform::SerialApi {
     bool open_ = false;
 };
 
-}  // namespace fakes
+}  // namespace stand_ins

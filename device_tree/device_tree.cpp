@@ -1,4 +1,4 @@
-#include "tests/support/fake_sysfs.h"
+#include "device_tree/device_tree.h"
 
 #include <stdlib.h>
 
@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-namespace testsupport {
+namespace device_tree {
 
 namespace fs = std::filesystem;
 
@@ -19,12 +19,12 @@ fs::path ClassTty(const std::string& root) {
 
 }  // namespace
 
-FakeSysfs::FakeSysfs() {
+DeviceTree::DeviceTree() {
     std::string pattern = (fs::temp_directory_path() / "kestrun-sysfs-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr) {
-        throw std::runtime_error("FakeSysfs: cannot create a temporary directory");
+        throw std::runtime_error("DeviceTree: cannot create a temporary directory");
     }
     root_ = buffer.data();
     fs::create_directories(ClassTty(root_));
@@ -33,21 +33,21 @@ FakeSysfs::FakeSysfs() {
     fs::create_directories(DevRoot());
 }
 
-FakeSysfs::~FakeSysfs() {
+DeviceTree::~DeviceTree() {
     std::error_code ignored;
     fs::remove_all(root_, ignored);
 }
 
-std::string FakeSysfs::SysRoot() const {
+std::string DeviceTree::SysRoot() const {
     return (fs::path(root_) / "sys").string();
 }
 
-std::string FakeSysfs::DevRoot() const {
+std::string DeviceTree::DevRoot() const {
     return (fs::path(root_) / "dev").string();
 }
 
-void FakeSysfs::AddTty(const std::string& node, const std::string& driver,
-                       const std::string& nodeTarget) {
+void DeviceTree::AddTty(const std::string& node, const std::string& driver,
+                        const std::string& nodeTarget) {
     const fs::path device = fs::path(SysRoot()) / "devices" / node;
     fs::create_directories(device);
     if (!driver.empty()) {
@@ -59,22 +59,22 @@ void FakeSysfs::AddTty(const std::string& node, const std::string& driver,
     fs::create_directory_symlink(device, ClassTty(root_) / node / "device");
 }
 
-void FakeSysfs::AddVirtualTty(const std::string& node, const std::string& nodeTarget) {
+void DeviceTree::AddVirtualTty(const std::string& node, const std::string& nodeTarget) {
     if (!fs::create_directory(ClassTty(root_) / node)) {
-        throw std::runtime_error("FakeSysfs: tty " + node + " added twice");
+        throw std::runtime_error("DeviceTree: tty " + node + " added twice");
     }
     if (!nodeTarget.empty())
         AddDevNode(node, nodeTarget);
 }
 
-void FakeSysfs::AddDevNode(const std::string& node, const std::string& nodeTarget) {
+void DeviceTree::AddDevNode(const std::string& node, const std::string& nodeTarget) {
     fs::create_symlink(nodeTarget, fs::path(DevRoot()) / node);
 }
 
-void FakeSysfs::Remove(const std::string& node) {
+void DeviceTree::Remove(const std::string& node) {
     fs::remove_all(ClassTty(root_) / node);
     fs::remove_all(fs::path(SysRoot()) / "devices" / node);
     fs::remove(fs::path(DevRoot()) / node);
 }
 
-}  // namespace testsupport
+}  // namespace device_tree

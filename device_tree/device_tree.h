@@ -1,6 +1,7 @@
-// A throw-away sysfs and /dev for tests of port listing and opening.
+// A throw-away sysfs and /dev to point the Linux layer at, so that port
+// listing and opening see only the ports put in it.
 //
-// FakeSysfs builds, in a fresh temporary directory that it removes again on
+// DeviceTree builds, in a fresh temporary directory that it removes again on
 // destruction, the two trees that platform::posix::SysfsPortsRegistry and
 // platform::posix::PosixSerial read:
 //
@@ -10,7 +11,7 @@
 //
 // Typical use, with a pseudo-terminal standing in for a CP210x programmer:
 //
-//   testsupport::FakeSysfs tree;
+//   device_tree::DeviceTree tree;
 //   tree.AddTty("ttyUSB0", "cp210x", ptySlavePath);   // listed, opens as COM33
 //   tree.AddTty("ttyS0", "serial8250");               // listed as COM1, no node
 //   tree.AddVirtualTty("tty0");                       // never listed
@@ -19,19 +20,19 @@
 //
 // Unplugging is Remove("ttyUSB0"). Every method throws std::runtime_error
 // (or std::filesystem::filesystem_error) when the tree cannot be built, so a
-// broken fixture never passes as an empty port list.
+// broken tree never passes as an empty port list.
 #pragma once
 
 #include <string>
 
-namespace testsupport {
+namespace device_tree {
 
-class FakeSysfs {
+class DeviceTree {
   public:
-    FakeSysfs();
-    ~FakeSysfs();
-    FakeSysfs(const FakeSysfs&) = delete;
-    FakeSysfs& operator=(const FakeSysfs&) = delete;
+    DeviceTree();
+    ~DeviceTree();
+    DeviceTree(const DeviceTree&) = delete;
+    DeviceTree& operator=(const DeviceTree&) = delete;
 
     // A tty with hardware behind it: class/tty/<node> with a `device` link.
     // With a non-empty `driver` the device gets a `driver` link whose target
@@ -62,4 +63,4 @@ class FakeSysfs {
     std::string root_;
 };
 
-}  // namespace testsupport
+}  // namespace device_tree

@@ -1,21 +1,22 @@
-#include "tools/demo/bench.h"
+#include "tools/demo/programmer_bench.h"
 
 #include <cstdio>
 #include <limits>
 #include <optional>
 #include <sstream>
 
+#include "device_tree/device_tree.h"
+#include "link/port_discovery.h"
 #include "platform/device_notice_record.h"
 #include "platform/posix/udev_interface_path.h"
-#include "tests/support/fake_sysfs.h"
 #include "tools/bootsim/pty_server.h"
 #include "tools/demo/pipe_device_notifications.h"
 
 namespace demo {
 namespace {
 
-constexpr std::uint32_t kLineRate = 115200;
-constexpr std::uint32_t kSlowRate = 9600;
+constexpr auto kLineRate = static_cast<std::uint32_t>(devlink::FastRate);
+constexpr auto kSlowRate = static_cast<std::uint32_t>(devlink::SlowRate);
 constexpr std::size_t kCommandsShown = 8;
 
 // The interface path as the Linux layer composes it from what udev reports
@@ -59,19 +60,19 @@ bootsim::Options OptionsFor(Behaviour behaviour, std::uint32_t block, Pace pace)
     return options;
 }
 
-Bench::Bench(testsupport::FakeSysfs& tree, PipeDeviceNotifications& notices)
+ProgrammerBench::ProgrammerBench(device_tree::DeviceTree& tree, PipeDeviceNotifications& notices)
     : tree_(tree), notices_(notices) {}
 
-Bench::~Bench() = default;
+ProgrammerBench::~ProgrammerBench() = default;
 
-void Bench::PlugIn(Behaviour behaviour, std::uint32_t block, Pace pace) {
+void ProgrammerBench::PlugIn(Behaviour behaviour, std::uint32_t block, Pace pace) {
     Unplug();
     device_ = std::make_unique<bootsim::PtyServer>(OptionsFor(behaviour, block, pace));
     tree_.AddTty("ttyUSB0", "cp210x", device_->SlavePath());
     notices_.Post(platform::DeviceArrival, ProgrammerInterfacePath());
 }
 
-void Bench::Unplug() {
+void ProgrammerBench::Unplug() {
     if (!device_)
         return;
     lastReport_ = Report() + "\n(unplugged)";
@@ -80,7 +81,7 @@ void Bench::Unplug() {
     device_.reset();
 }
 
-std::string Bench::Report() const {
+std::string ProgrammerBench::Report() const {
     if (!device_)
         return lastReport_;
     const auto& journal = device_->Records();

@@ -1,10 +1,11 @@
-// The bench's window: plug in and unplug, the programmer's behaviour and
-// pace for the next plug-in, and a live view of what the programmer received.
+// The programmer bench's window: plug in and unplug, the programmer's
+// behaviour and pace for the next plug-in, and a live view of what the
+// programmer received.
 #pragma once
 
 #include <QWidget>
 
-#include "tools/demo/bench.h"
+#include "tools/demo/programmer_bench.h"
 
 class QComboBox;
 class QLabel;
@@ -13,16 +14,16 @@ class QSpinBox;
 
 namespace demo {
 
-class BenchWindow final : public QWidget {
+class ProgrammerBenchWindow final : public QWidget {
     Q_OBJECT
   public:
-    explicit BenchWindow(Bench& bench, QWidget* parent = nullptr);
+    explicit ProgrammerBenchWindow(ProgrammerBench& bench, QWidget* parent = nullptr);
 
     // Redraws the live view; a timer calls it while the window is open.
     void Refresh();
 
   private:
-    Bench& bench_;
+    ProgrammerBench& bench_;
     QPushButton* plug_;
     QComboBox* behaviour_;
     QSpinBox* block_;

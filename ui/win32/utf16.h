@@ -1,4 +1,4 @@
-// The logic's UTF-8 texts and the wide texts of the Windows calls.
+// The logic's texts are UTF-8; the Windows calls take UTF-16.
 #pragma once
 
 #include <string>
@@ -7,6 +7,5 @@
 namespace ui::win32 {
 
 std::wstring Widen(std::string_view utf8);
-std::string Narrow(std::wstring_view wide);
 
 }  // namespace ui::win32

@@ -8,7 +8,7 @@
 
 #include "platform/ports_registry.h"
 
-namespace fakes {
+namespace stand_ins {
 
 class FixedPortsRegistry : public platform::PortsRegistry {
   public:
@@ -30,4 +30,4 @@ class FixedPortsRegistry : public platform::PortsRegistry {
     }
 };
 
-}  // namespace fakes
+}  // namespace stand_ins
