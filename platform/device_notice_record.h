@@ -10,6 +10,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 
 namespace platform {
 
@@ -24,6 +26,25 @@ inline constexpr std::uint32_t DeviceTypeInterface = 5;        // DBT_DEVTYP_DEV
 inline constexpr std::uint32_t NoticeRecordHeaderSize = 28;
 inline constexpr std::uint32_t NoticeRecordNameAreaSize = 256;
 inline constexpr std::uint32_t NoticeRecordSize = NoticeRecordHeaderSize + NoticeRecordNameAreaSize;
+
+// The size field of a device-interface record, read from the common header
+// that every record starts with (size, device type, reserved word); nothing
+// for no record, one too short for that header, or a record of another
+// device type. The size may still be less than a full interface header.
+inline std::optional<std::uint32_t> InterfaceRecordSize(const void* record) {
+    constexpr std::uint32_t CommonHeaderSize = 12;
+    if (record == nullptr)
+        return std::nullopt;
+    std::uint32_t size = 0;
+    std::uint32_t type = 0;
+    std::memcpy(&size, record, sizeof size);
+    if (size < CommonHeaderSize)
+        return std::nullopt;
+    std::memcpy(&type, static_cast<const unsigned char*>(record) + sizeof size, sizeof type);
+    if (type != DeviceTypeInterface)
+        return std::nullopt;
+    return size;
+}
 
 // GUID_DEVINTERFACE_USB_DEVICE {A5DCBF10-6530-11D2-901F-00C04FB951ED} as its
 // 16 bytes lie in memory on Windows: the first three fields little-endian.

@@ -15,25 +15,16 @@ namespace {
 
 static_assert(offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) == NoticeRecordHeaderSize);
 
-// The common header: size, device type, reserved word.
-constexpr std::uint32_t CommonHeaderSize = 12;
 constexpr std::size_t LongestName = NoticeRecordNameAreaSize - 1;
-
-std::uint32_t ReadU32(const unsigned char* bytes) {
-    std::uint32_t value = 0;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
 
 }  // namespace
 
 const void* NarrowInterfaceNotice(const void* record, NarrowNoticeRecord& narrow) {
-    if (record == nullptr)
+    const std::optional<std::uint32_t> found = InterfaceRecordSize(record);
+    if (!found)
         return record;
+    const std::uint32_t size = *found;
     const auto* bytes = static_cast<const unsigned char*>(record);
-    const std::uint32_t size = ReadU32(bytes);
-    if (size < CommonHeaderSize || ReadU32(bytes + 4) != DeviceTypeInterface)
-        return record;
 
     narrow.fill(0);
     const std::size_t header = std::min<std::size_t>(size, NoticeRecordHeaderSize);
