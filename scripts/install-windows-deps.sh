@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-posix cmake python3   # the cross compiler; the layout table
   googletest                                 # GoogleTest's sources, built for Windows
   wine wine64 fonts-wine                     # running the tests; Wingdings and MS Sans Serif
+  fonts-liberation2                          # Wine's Microsoft Sans Serif: the fit test measures it
   xvfb xauth                                 # a display for the window's tests
   # The 32-bit program: its compiler, the 32-bit Wine its tests run under,
   # and the host's i386 compiler for the pty parity shim that Wine preloads.
