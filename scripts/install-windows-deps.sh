@@ -15,15 +15,22 @@ packages=(
   wine wine64 fonts-wine                     # running the tests; Wingdings and MS Sans Serif
   fonts-liberation2                          # Wine's Microsoft Sans Serif: the fit test measures it
   xvfb xauth                                 # a display for the window's tests
-  # The 32-bit program: its compiler, the 32-bit Wine its tests run under,
-  # and the host's i386 compiler for the pty parity shim that Wine preloads.
-  g++-mingw-w64-i686-posix wine32:i386 g++-multilib
+  g++-mingw-w64-i686-posix                   # the 32-bit program, built everywhere
   locales                                    # the Russian and English PCs the window is tested as
 )
 
 export DEBIAN_FRONTEND=noninteractive
-# wine32 is an i386 package; adding the architecture again changes nothing.
-dpkg --add-architecture i386
+# Running the 32-bit program's tests takes the 32-bit Wine and the host's i386
+# compiler for the pty parity shim that Wine preloads. Where the kernel starts
+# no 32-bit program they would be of no use, and Debian's wine would then
+# choose the 32-bit loader that cannot start, for 64-bit programs too.
+if reason=$("$(dirname "$0")/starts-32-bit-programs.sh"); then
+  packages+=(wine32:i386 g++-multilib)
+  # wine32 is an i386 package; adding the architecture again changes nothing.
+  dpkg --add-architecture i386
+else
+  echo "install-windows-deps: 32-bit Wine and g++-multilib left out: $reason"
+fi
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
 

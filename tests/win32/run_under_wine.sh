@@ -69,6 +69,9 @@ done
 (($# >= 2)) || die "usage: run_under_wine.sh [OPTION]... -- WINE PROGRAM.exe [ARGUMENT...]"
 wine=$1
 shift
+# Wine starts its own further processes (wineboot's, the services) through
+# the loader it was started with, not through the one the PATH's wine picks.
+export WINELOADER=$wine
 
 export WINEPREFIX=${WINEPREFIX:-$default_prefix}
 [[ -n $WINEPREFIX ]] || die "no prefix: set WINEPREFIX or pass --default-prefix"
