@@ -76,6 +76,22 @@ TEST_F(EngineTest, WriteDelayPostponesOnlyTheFinalAck) {
     EXPECT_EQ(final[0].notBefore, T0 + 5ms + 40ms);
 }
 
+TEST_F(EngineTest, AsTheChipAHalfCommandWaitsForEverAndOnlyAKindOneResynchronises) {
+    Make();
+    Feed({0x7F, 0x31}, T0);
+    EXPECT_FALSE(engine_->StallDeadline());
+    EXPECT_EQ(Values(Feed({0xCE}, T0 + 1h)), Bytes{0x79});
+
+    Options kind;
+    kind.resyncBetweenCommands = true;
+    Make(kind);
+    rate_ = 9600;
+    EXPECT_EQ(Values(Feed({0x7F}, T0)), Bytes{0x79});
+    rate_ = 115200;
+    EXPECT_EQ(Values(Feed({0x7F}, T0)), Bytes{0x79}) << "a new sync, at the new rate";
+    EXPECT_EQ(Values(Feed({0x01, 0xFE}, T0)), (Bytes{0x79, 0x11, 0x00, 0x00, 0x79}));
+}
+
 TEST_F(EngineTest, GapLongerThanTheFrameTimeoutEndsTheFrameEvenWithoutACheck) {
     Options options;
     options.frameTimeout = 100ms;
@@ -122,6 +138,7 @@ TEST_F(EngineTest, ProbesTheLineOncePerRequestNotPerByte) {
 TEST_F(EngineTest, FaultCountsOnlyAcceptedCommandsOfItsOwnKind) {
     Options options;
     options.phaseFaults = {{CmdReadMemory, 2, FaultPhase::Command, FaultAction::Nack}};
+    options.frameTimeout = 1s;  // so that the Write Memory in between is abandoned
     Make(options);
     Feed({0x7F}, T0);
     EXPECT_EQ(Values(Feed({0x11, 0xEF}, T0)), Bytes{NackByte}) << "a refused frame is no command";

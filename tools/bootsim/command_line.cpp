@@ -24,6 +24,7 @@ enum OptionId {
     OptGetCount,
     OptWriteDelay,
     OptFrameTimeout,
+    OptResync,
     OptIgnoreSyncs,
     OptFault,
     OptCorruptRead,
@@ -46,6 +47,7 @@ const option LongOptions[] = {
     {"get-count", required_argument, nullptr, OptGetCount},
     {"write-delay-ms", required_argument, nullptr, OptWriteDelay},
     {"frame-timeout-ms", required_argument, nullptr, OptFrameTimeout},
+    {"resync-between-commands", no_argument, nullptr, OptResync},
     {"ignore-syncs", required_argument, nullptr, OptIgnoreSyncs},
     {"fault", required_argument, nullptr, OptFault},
     {"corrupt-read", required_argument, nullptr, OptCorruptRead},
@@ -216,10 +218,16 @@ std::optional<CommandLine> ParseCommandLine(int argc, char* const argv[], std::s
                 if (!ms) {
                     return bad(name, value);
                 }
-                (id == OptWriteDelay ? options.writeDelay : options.frameTimeout) =
-                    std::chrono::milliseconds(*ms);
+                if (id == OptWriteDelay) {
+                    options.writeDelay = std::chrono::milliseconds(*ms);
+                } else {
+                    options.frameTimeout = std::chrono::milliseconds(*ms);
+                }
                 break;
             }
+            case OptResync:
+                options.resyncBetweenCommands = true;
+                break;
             case OptIgnoreSyncs:
             case OptStaleAck:
             case OptHangUpAfterWrite: {
@@ -292,6 +300,12 @@ SIGINT or SIGTERM, then prints the commands it handled to standard error.
 While serving it prints "opened" when the host opens the terminal, "closed"
 each time the host's last descriptor of it closes, and "silent" when a fault
 makes the device fall silent.
+It behaves as the chip's own bootloader: it waits for the rest of a command
+for ever, takes a 0x7F after synchronising as a command code, and keeps the
+rate it synchronised at, hearing and answering other rates as other bytes.
+A line "unplug" on standard input pulls the cable out (the device loses
+power), "plug" puts it back (the device restarts, keeping its memory); each
+is echoed as "unplugged" or "plugged" once done.
 Numbers are decimal or 0x-prefixed hexadecimal.
 
 Device:
@@ -303,7 +317,8 @@ Device:
   --fill BYTE               initial content of all 128 KiB of memory (default 0xFF)
   --write-delay-ms MS       programming time before Write Memory's final ACK
   --frame-timeout-ms MS     silence after which a half-received frame is dropped
-                            (default 1000)
+                            (default: never)
+  --resync-between-commands answer a 0x7F between commands as a new sync
 
 Line:
   --baud-pace RATE          pace both directions as a wire at RATE would (11 bits
@@ -323,7 +338,8 @@ Faults (commands count from 1):
   --stale-ack N             send an extra ACK right after the N-th command's answer
   --cut-read N[:KEEP]       stop the N-th Read Memory answer after KEEP bytes,
                             counting its ACK (default 100)
-  --hang-up-after-write N   fall silent for good after the N-th stored block
+  --hang-up-after-write N   fall silent after the N-th stored block, until the
+                            cable is plugged in again
 
 Output:
   --dump FILE               write the 128 KiB of memory to FILE on exit

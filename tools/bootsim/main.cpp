@@ -1,10 +1,15 @@
 // kestrun-bootsim: the emulated programmer on a pseudo-terminal, for trying
 // the updater by hand and for the Windows program's tests under Wine.
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "tools/bootsim/command_line.h"
@@ -28,6 +33,38 @@ void PrintRecord(const bootsim::Journal& journal) {
         std::fprintf(stderr, "  %s\n", std::string(bootsim::OutcomeName(command.outcome)).c_str());
     }
 }
+
+// Standard input as a source of whole lines, read without blocking; once it
+// ends (as /dev/null does at once) it is no longer looked at.
+class InputLines {
+  public:
+    // The next whole line that has arrived, if any.
+    std::optional<std::string> Next() {
+        for (;;) {
+            const std::size_t end = pending_.find('\n');
+            if (end != std::string::npos) {
+                std::string line = pending_.substr(0, end);
+                pending_.erase(0, end + 1);
+                return line;
+            }
+            pollfd input{0, POLLIN, 0};
+            if (ended_ || ::poll(&input, 1, 0) <= 0) {
+                return std::nullopt;
+            }
+            char bytes[256];
+            const ssize_t count = ::read(0, bytes, sizeof bytes);
+            if (count <= 0) {
+                ended_ = count == 0 || errno != EINTR;
+                return std::nullopt;
+            }
+            pending_.append(bytes, static_cast<std::size_t>(count));
+        }
+    }
+
+  private:
+    std::string pending_;
+    bool ended_ = false;
+};
 
 bool Dump(const bootsim::DeviceMemory& memory, const std::string& path) {
     const auto bytes = memory.Snapshot();
@@ -71,8 +108,21 @@ int main(int argc, char* argv[]) {
         unsigned opensShown = 0;
         unsigned closesShown = 0;
         bool silenceShown = false;
+        InputLines input;
         const timespec look{0, 20'000'000};
         while (sigtimedwait(&stopSignals, nullptr, &look) < 0) {
+            while (const auto request = input.Next()) {
+                if (*request == "unplug") {
+                    server.Unplug();
+                    std::printf("unplugged\n");
+                } else if (*request == "plug") {
+                    server.PlugIn();
+                    silenceShown = false;
+                    std::printf("plugged\n");
+                } else {
+                    std::fprintf(stderr, "%s: unknown request '%s'\n", argv[0], request->c_str());
+                }
+            }
             for (; opensShown < server.HostOpens(); ++opensShown) {
                 std::printf("opened\n");
             }

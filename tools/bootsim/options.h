@@ -84,19 +84,29 @@ struct Options {
     // Wire speed used to pace both directions (0: unpaced, as fast as the
     // pty goes). Each byte takes 11 bit times: start, 8 data, parity, stop.
     std::uint32_t paceBaud = 0;
-    // When non-zero, the device understands only requests made while the
-    // host's line is set to this rate; at any other rate it stays silent, or
-    // answers garbageByte when garbageAtWrongRate is set.
+    // When non-zero, the device synchronises only while the host's line is
+    // set to this rate; at any other rate it stays silent, or answers
+    // garbageByte when garbageAtWrongRate is set.
     std::uint32_t answerOnlyAt = 0;
     bool garbageAtWrongRate = false;
     std::uint8_t garbageByte = 0xA5;
 
     // Time spent programming a block before Write Memory's final ACK.
     std::chrono::milliseconds writeDelay{0};
-    // Silence in the middle of a frame after which the device gives the frame
-    // up and waits for a new command. The real chip waits forever; a test
-    // instrument must not stay stuck in a half-received frame.
-    std::chrono::milliseconds frameTimeout{1000};
+
+    // The chip's own bootloader is strict where a host may wish it kind: it
+    // waits for the rest of a half-received command for ever, takes a 0x7F
+    // between commands as a command code (7F 7F is refused with a NACK), and
+    // keeps the rate it synchronised at until it restarts: a request made at
+    // another rate reaches it as other bytes and is refused, the refusal
+    // reaching the host as another byte (garbageByte) in turn. The kinder
+    // behaviours are asked for here.
+    //
+    // Silence in the middle of a frame after which the device gives the
+    // frame up and waits for a new command; unset, it waits for ever.
+    std::optional<std::chrono::milliseconds> frameTimeout;
+    // A 0x7F between commands is answered as a new synchronisation.
+    bool resyncBetweenCommands = false;
 
     // Faults.
     std::uint32_t ignoreSyncs = 0;  // the first k sync bytes get no answer
@@ -111,7 +121,7 @@ struct Options {
     std::uint32_t cutReadAnswer = 0;
     std::uint32_t cutReadKeep = 100;
     // After the n-th block stored by Write Memory (and its ACK) the device is
-    // gone: no answer and no stored byte ever again. 0: never.
+    // gone: no answer and no stored byte until it restarts. 0: never.
     std::uint32_t hangUpAfterWrite = 0;
 
     // Counts the host's opens of the port and the closes of its last

@@ -53,7 +53,14 @@ void ProtocolEngine::Receive(std::uint8_t byte, Clock::time_point at) {
             }
             return;
         case Stage::Idle:
-            // A 0x7F here is no new sync: the chip takes it as a command code.
+            if (byte == SyncByte && options_.resyncBetweenCommands) {
+                // Its autobaud starts over, and may lock on another rate.
+                stage_ = Stage::Unsynchronised;
+                OnSync(at);
+                return;
+            }
+            // Otherwise a 0x7F here is no new sync: the chip takes it as a
+            // command code, and 7F 7F gets a NACK.
             frame_.assign(1, byte);
             current_ = CommandRecord{byte, std::nullopt, Outcome::Incomplete};
             stage_ = Stage::CommandFrame;
@@ -99,7 +106,10 @@ std::optional<ProtocolEngine::Clock::time_point> ProtocolEngine::StallDeadline()
         case Stage::Gone:
             return std::nullopt;
         default:
-            return lastByteAt_ + options_.frameTimeout;
+            if (!options_.frameTimeout) {
+                return std::nullopt;
+            }
+            return lastByteAt_ + *options_.frameTimeout;
     }
 }
 
@@ -111,11 +121,30 @@ void ProtocolEngine::CheckStall(Clock::time_point now) {
 }
 
 void ProtocolEngine::Finish() {
-    if (StallDeadline()) {
-        current_.outcome = Outcome::Incomplete;
-        journal_.AddCommand(current_);
-        stage_ = Stage::Idle;
+    switch (stage_) {
+        case Stage::Unsynchronised:
+        case Stage::Idle:
+        case Stage::Gone:
+            return;
+        default:
+            current_.outcome = Outcome::Incomplete;
+            journal_.AddCommand(current_);
+            stage_ = Stage::Idle;
+            frame_.clear();
     }
+}
+
+void ProtocolEngine::PowerOff() {
+    Finish();
+    output_.clear();
+    stage_ = Stage::Gone;
+}
+
+void ProtocolEngine::Restart() {
+    Finish();
+    output_.clear();
+    stage_ = Stage::Unsynchronised;
+    syncRate_ = 0;
 }
 
 std::vector<Emission> ProtocolEngine::TakeOutput() {
@@ -135,6 +164,17 @@ void ProtocolEngine::Emit(std::initializer_list<std::uint8_t> bytes, Clock::time
 bool ProtocolEngine::Hears(Clock::time_point at) {
     const std::uint32_t rate = lineRate_ ? lineRate_() : 0;
     journal_.AddObservedRate(rate);
+    heardRate_ = rate;
+    if (stage_ != Stage::Unsynchronised) {
+        if (rate == syncRate_) {
+            return true;
+        }
+        // Its UART stays at the rate it locked on and reads the request as
+        // framing errors and stray bits: refused, and the refusal reaches
+        // the host's UART as another byte in turn.
+        Emit(options_.garbageByte, at);
+        return false;
+    }
     if (options_.answerOnlyAt == 0 || rate == options_.answerOnlyAt) {
         return true;
     }
@@ -207,9 +247,11 @@ void ProtocolEngine::OnSync(Clock::time_point at) {
         ++syncsIgnored_;
         return;
     }
+    // The autobaud locks on this rate, and the ACK goes out at it.
+    syncRate_ = heardRate_;
+    stage_ = Stage::Idle;
     Emit(AckByte, at);
     journal_.CountSync();
-    stage_ = Stage::Idle;
 }
 
 void ProtocolEngine::OnCommandFrame(Clock::time_point at) {

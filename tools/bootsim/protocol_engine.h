@@ -3,7 +3,8 @@
 // produces the answer bytes, each with the earliest time it may leave.
 //
 // It follows the published protocol strictly: complements, checksums and
-// ranges are checked, and a bad frame gets a NACK.
+// ranges are checked, and a bad frame gets a NACK. It behaves as the chip's
+// own bootloader does where a host might wish otherwise (Options says how).
 #pragma once
 
 #include <chrono>
@@ -42,6 +43,12 @@ class ProtocolEngine {
     void CheckStall(Clock::time_point now);
     // Records a command still in progress as incomplete (the session ends).
     void Finish();
+    // Power lost with the cable: the device hears and sends nothing more
+    // until Restart(). A command in progress is recorded as incomplete.
+    void PowerOff();
+    // Power back: the bootloader starts afresh, waiting for its
+    // synchronisation; the memory keeps what was written.
+    void Restart();
 
     // The answer bytes produced since the last call, in sending order.
     std::vector<Emission> TakeOutput();
@@ -64,7 +71,9 @@ class ProtocolEngine {
 
     void Emit(std::uint8_t byte, Clock::time_point at);
     void Emit(std::initializer_list<std::uint8_t> bytes, Clock::time_point at);
-    // Reads the line rate for a request; false when the device cannot hear it.
+    // Reads the line rate for a request; false when the device cannot hear it:
+    // before synchronising, a rate it is not to answer at; after, any rate
+    // but the one it synchronised at.
     bool Hears(Clock::time_point at);
     void EndCommand(Outcome outcome, Clock::time_point at);
     void Strike(FaultAction action, Clock::time_point at);
@@ -89,6 +98,8 @@ class ProtocolEngine {
     RateProbe lineRate_;
 
     Stage stage_ = Stage::Unsynchronised;
+    std::uint32_t heardRate_ = 0;  // the line's rate at the last request
+    std::uint32_t syncRate_ = 0;   // the rate it synchronised at
     std::vector<std::uint8_t> frame_;
     CommandRecord current_;
     std::uint32_t address_ = 0;

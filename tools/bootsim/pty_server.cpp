@@ -126,15 +126,57 @@ PtyServer::~PtyServer() {
     Stop();
 }
 
+void PtyServer::Wake() {
+    const std::uint8_t wake = 1;
+    while (::write(wakeWrite_, &wake, 1) < 0 && errno == EINTR) {
+    }
+}
+
+void PtyServer::RequestCable(bool pluggedIn) {
+    std::unique_lock lock(requestMutex_);
+    cableRequests_.push_back(pluggedIn);
+    Wake();
+    requestsDone_.wait(lock, [this] { return cableRequests_.empty() || stopRequested_; });
+}
+
+void PtyServer::Unplug() {
+    RequestCable(false);
+}
+
+void PtyServer::PlugIn() {
+    RequestCable(true);
+}
+
+bool PtyServer::TakeRequests(bool& cableChanged) {
+    std::uint8_t drained[64];
+    while (::read(wakeRead_, drained, sizeof drained) > 0) {
+    }
+    std::lock_guard lock(requestMutex_);
+    for (const bool pluggedIn : cableRequests_) {
+        if (pluggedIn) {
+            engine_->Restart();
+        } else {
+            engine_->PowerOff();
+        }
+        cableChanged = true;
+    }
+    cableRequests_.clear();
+    requestsDone_.notify_all();
+    return !stopRequested_;
+}
+
 void PtyServer::Stop() {
     std::lock_guard lock(stopMutex_);
     if (stopped_) {
         return;
     }
     stopped_ = true;
-    const std::uint8_t wake = 1;
-    while (::write(wakeWrite_, &wake, 1) < 0 && errno == EINTR) {
+    {
+        std::lock_guard requests(requestMutex_);
+        stopRequested_ = true;
+        Wake();
     }
+    requestsDone_.notify_all();
     thread_.join();
     engine_->Finish();
     CloseIfOpen(wakeRead_);
@@ -263,7 +305,19 @@ void PtyServer::Serve() {
             return;  // only a broken descriptor set gets here; the device falls silent
         }
         if (fds[0].revents != 0) {
-            return;
+            bool cableChanged = false;
+            if (!TakeRequests(cableChanged)) {
+                return;
+            }
+            if (cableChanged) {
+                // Whatever was on its way to or from the device died with
+                // the power.
+                input.clear();
+                output.clear();
+                while (::read(master_, buffer.data(), buffer.size()) > 0) {
+                }
+                hungUp_.store(engine_->HungUp());
+            }
         }
         if (fds[2].revents & POLLIN) {
             CountOpensAndCloses();

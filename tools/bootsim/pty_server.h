@@ -12,6 +12,8 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,6 +42,13 @@ class PtyServer {
     // incomplete. Later calls do nothing.
     void Stop();
 
+    // The programmer's cable pulled out: the device, powered through it,
+    // hears and sends nothing, and bytes on their way are lost. Plugged back
+    // in, it starts afresh: not synchronised, its memory as it was. Each
+    // returns once the device has done it.
+    void Unplug();
+    void PlugIn();
+
     const Journal& Records() const { return journal_; }
     // Tests may preset or inspect memory at any time.
     DeviceMemory& Memory() { return memory_; }
@@ -54,7 +63,12 @@ class PtyServer {
 
   private:
     void Serve();
+    void Wake();
+    // Carries out the cable's requests on the serving thread; false when
+    // the server is to stop.
+    bool TakeRequests(bool& cableChanged);
     void CountOpensAndCloses();
+    void RequestCable(bool pluggedIn);
     bool HostHoldsSlave() const;
 
     const Options options_;
@@ -80,6 +94,12 @@ class PtyServer {
     std::atomic<unsigned> hostCloses_{0};
     std::mutex stopMutex_;
     bool stopped_ = false;
+    // Requests for the serving thread: the cable's state to take on, in
+    // order, and whether to stop.
+    std::mutex requestMutex_;
+    std::condition_variable requestsDone_;
+    std::deque<bool> cableRequests_;
+    bool stopRequested_ = false;
     std::thread thread_;
 };
 

@@ -68,6 +68,8 @@ ProgrammerBench::~ProgrammerBench() = default;
 void ProgrammerBench::PlugIn(Behaviour behaviour, std::uint32_t block, Pace pace) {
     Unplug();
     device_ = std::make_unique<bootsim::PtyServer>(OptionsFor(behaviour, block, pace));
+    if (!memory_.empty())
+        device_->Memory().Write(0, memory_);
     tree_.AddTty("ttyUSB0", "cp210x", device_->SlavePath());
     notices_.Post(platform::DeviceArrival, ProgrammerInterfacePath());
 }
@@ -78,6 +80,8 @@ void ProgrammerBench::Unplug() {
     lastReport_ = Report() + "\n(unplugged)";
     tree_.Remove("ttyUSB0");
     notices_.Post(platform::DeviceRemoveComplete, ProgrammerInterfacePath());
+    device_->Stop();
+    memory_ = device_->Memory().Snapshot();
     device_.reset();
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/bootsim/options.h"
 
@@ -55,8 +56,9 @@ class ProgrammerBench {
     ProgrammerBench(const ProgrammerBench&) = delete;
     ProgrammerBench& operator=(const ProgrammerBench&) = delete;
 
-    // A fresh programmer with these settings (unplugging the one in first),
-    // then the arrival notice.
+    // The programmer with these settings (unplugging the one in first), then
+    // the arrival notice. The device starts afresh, as one powered through
+    // the cable does, its memory as the last unplug left it.
     void PlugIn(Behaviour behaviour, std::uint32_t block, Pace pace);
     // The port disappears, the removal notice follows, the device is gone.
     void Unplug();
@@ -73,6 +75,7 @@ class ProgrammerBench {
     device_tree::DeviceTree& tree_;
     PipeDeviceNotifications& notices_;
     std::unique_ptr<bootsim::PtyServer> device_;
+    std::vector<std::uint8_t> memory_;  // the device's, while unplugged
     std::string lastReport_ = "Nothing plugged in yet.";
 };
 
