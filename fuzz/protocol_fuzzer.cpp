@@ -31,7 +31,8 @@ const image::DeviceImage& TheImage() {
 
 void CheckSync(bool ok, const fuzzing::StreamSerialApi& api) {
     if (ok)
-        FUZZ_CHECK(api.Last().got == 1 && api.Last().bytes[0] == devlink::AckByte);
+        FUZZ_CHECK(api.Last().got == 1 && (api.Last().bytes[0] == devlink::AckByte ||
+                                           api.Last().bytes[0] == devlink::NackByte));
 }
 
 void CheckInfo(bool ok, const devlink::UpdaterState& state, const devlink::Bootloader& boot) {

@@ -56,7 +56,11 @@ bool Bootloader::SyncBootloader() {
     std::uint32_t bytesRead = 0;
     if (channel_.WaitForBytes(SyncPolls, 1))
         channel_.ReadBytes(buffers_.RxBuffer.data(), 1, bytesRead);
-    return buffers_.RxBuffer[0] == AckByte;
+    // A refusal comes from a bootloader still synchronised from an earlier
+    // connection, which took the previous sync byte for the first byte of a
+    // command: it is there and listening. Whether it is the bootloader we
+    // know is for the identification that follows to say.
+    return buffers_.RxBuffer[0] == AckByte || buffers_.RxBuffer[0] == NackByte;
 }
 
 bool Bootloader::GetBootloaderInfo() {

@@ -2,9 +2,10 @@
 // command set), as far as the updater uses it.
 //
 // Departures from the published protocol, on purpose: a NACK is not told
-// apart from silence or any other wrong byte; nothing is retransmitted; the
-// Get answer is accepted only from bootloader version 0x11 with at most 12
-// commands; blocks are always 128 bytes; no erase and no Go.
+// apart from silence or any other wrong byte, except in answer to the sync
+// byte; nothing is retransmitted; the Get answer is accepted only from
+// bootloader version 0x11 with at most 12 commands; blocks are always 128
+// bytes; no erase and no Go.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,9 @@ namespace devlink {
 
 inline constexpr std::uint8_t SyncByte = 0x7F;
 inline constexpr std::uint8_t AckByte = 0x79;
+// A bootloader still synchronised from an earlier connection takes a sync
+// byte as the first byte of a command and refuses the next one with this.
+inline constexpr std::uint8_t NackByte = 0x1F;
 inline constexpr std::uint8_t CmdGet = 0x00;
 inline constexpr std::uint8_t CmdReadMemory = 0x11;
 inline constexpr std::uint8_t CmdWriteMemory = 0x31;

@@ -33,17 +33,35 @@ TEST_F(Sync, SendsTheSyncByteAloneAndTakesTheAck) {
     EXPECT_EQ(sim->Records().SyncsAnswered(), 1u);
 }
 
-TEST_F(Sync, ANackIsNoSync) {
-    // This device answers a NACK to whatever it hears at the wrong rate.
-    bootsim::Options options;
-    options.answerOnlyAt = 115200;
-    options.garbageAtWrongRate = true;
-    options.garbageByte = Nack;
-    Serve(options);
-    ASSERT_TRUE(Open(9600));
+// The ACK, and the NACK of a bootloader still synchronised from an earlier
+// connection (it took the previous sync byte for a command's first byte),
+// count as synchronised; any other byte, and silence, do not.
+TEST_F(Sync, TheAckAndTheNackOfASynchronisedBootloaderCountAndNothingElse) {
+    const struct {
+        Bytes answer;
+        bool synchronised;
+    } answers[] = {{{Ack}, true}, {{Nack}, true}, {{0xA5}, false}, {{0x00}, false}, {{}, false}};
+    for (const auto& [answer, synchronised] : answers) {
+        FarEnd device;
+        Attach(device.SlavePath());
+        ASSERT_TRUE(Open());
+        device.Play({{1, answer}});
+        EXPECT_EQ(boot.SyncBootloader(), synchronised) << int(answer.empty() ? -1 : answer[0]);
+        EXPECT_EQ(device.Heard(), Bytes{0x7F});
+        EXPECT_EQ(RxBuffer[0], answer.empty() ? 0 : answer[0]);
+        Close();
+        tree.Remove("ttyUSB0");
+    }
+}
+
+// What the connection meets on a device left synchronised: its first sync
+// byte waits for a complement, the second is refused.
+TEST_F(Sync, ABootloaderLeftSynchronisedIsFoundAtTheSecondTry) {
+    Connect();
     EXPECT_FALSE(boot.SyncBootloader());
+    EXPECT_TRUE(boot.SyncBootloader());
     EXPECT_EQ(RxBuffer[0], Nack);
-    EXPECT_EQ(Received(), Bytes{0x7F});
+    EXPECT_TRUE(boot.GetBootloaderInfo());
 }
 
 // ---------------------------------------------------------------------------
