@@ -28,6 +28,26 @@ namespace e2e {
 
 using bootsim::Outcome;
 
+inline constexpr std::uint32_t FirmwareBlocks = 441;
+inline constexpr std::uint32_t SettingsBlocks = 16;
+inline constexpr std::uint32_t LastFirmwareBlock = 0x16C00;
+
+// Device memory as an update leaves it: the erased fill everywhere but the
+// blocks it wrote, which hold the image (the firmware blocks include the
+// zero tail of the last one).
+inline std::vector<std::uint8_t> ExpectedMemory(bool settingsWritten) {
+    image::DeviceImage image;
+    image.BuildImage();
+    std::vector<std::uint8_t> memory(bootsim::MemorySize, bootsim::ErasedByte);
+    const auto copy = [&](std::uint32_t from, std::uint32_t to) {
+        std::copy(image.Image.begin() + from, image.Image.begin() + to, memory.begin() + from);
+    };
+    copy(image::FirmwareBase, LastFirmwareBlock + 128);
+    if (settingsWritten)
+        copy(image::SettingsBase, image::SettingsLast + 1);
+    return memory;
+}
+
 // How many descriptors of this process are open on `node` (the emulated
 // programmer keeps one of its own on its pty). Counting only those keeps the
 // toolkit's own files, opened whenever it likes, out of the count.

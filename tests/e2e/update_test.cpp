@@ -8,26 +8,6 @@
 namespace e2e {
 namespace {
 
-constexpr std::uint32_t FirmwareBlocks = 441;
-constexpr std::uint32_t SettingsBlocks = 16;
-constexpr std::uint32_t LastFirmwareBlock = 0x16C00;
-
-// Device memory as an update leaves it: the erased fill everywhere but the
-// blocks it wrote, which hold the image (the firmware blocks include the
-// zero tail of the last one).
-std::vector<std::uint8_t> ExpectedMemory(bool settingsWritten) {
-    image::DeviceImage image;
-    image.BuildImage();
-    std::vector<std::uint8_t> memory(bootsim::MemorySize, bootsim::ErasedByte);
-    const auto copy = [&](std::uint32_t from, std::uint32_t to) {
-        std::copy(image.Image.begin() + from, image.Image.begin() + to, memory.begin() + from);
-    };
-    copy(image::FirmwareBase, LastFirmwareBlock + 128);
-    if (settingsWritten)
-        copy(image::SettingsBase, image::SettingsLast + 1);
-    return memory;
-}
-
 // The commands a complete update sends: every firmware block written, every
 // one read back, then the settings blocks when they are written.
 std::vector<std::pair<std::uint8_t, std::uint32_t>> ExpectedCommands(bool settingsWritten) {

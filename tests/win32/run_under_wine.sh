@@ -31,7 +31,9 @@
 # and pulls out each VID:PID once there, so that later plugs find its port
 # identity in place.
 # The emulated programmers' further output (the host opening and closing the
-# port, the device falling silent) is in the file named by KESTRUN_PORT_n_EVENTS.
+# port, the device falling silent) is in the file named by KESTRUN_PORT_n_EVENTS;
+# the program pulls a programmer's cable out and plugs it back in by writing
+# "unplug" or "plug" and a newline into the pipe named by KESTRUN_PORT_n_CONTROL.
 # The exit status is the program's, or 1 when the memory differs.
 set -euo pipefail
 
@@ -200,7 +202,10 @@ if ! $listing; then
         port=${words[0]}
         [[ $port =~ ^COM[0-9]+$ ]] || die "--serve wants COMn first, not '$port'"
         [[ -x $bootsim ]] || die "no emulated programmer at '$bootsim': build the native target kestrun-bootsim"
-        "$bootsim" "${words[@]:1}" --dump "$work/$port.memory" >"$work/$port.out" 2>"$work/$port.err" &
+        # Its standard input is the cable: "unplug" and "plug" written into this pipe.
+        mkfifo "$work/$port.control"
+        "$bootsim" "${words[@]:1}" --dump "$work/$port.memory" >"$work/$port.out" 2>"$work/$port.err" \
+            <>"$work/$port.control" &
         servers+=($!)
         # The first line is the pseudo-terminal's path.
         for _ in $(seq 100); do
@@ -216,6 +221,7 @@ if ! $listing; then
         export "KESTRUN_PORT_${#served[@]}=$port"
         # Z: is the root of the Unix file system under Wine.
         export "KESTRUN_PORT_${#served[@]}_EVENTS=Z:$work/$port.out"
+        export "KESTRUN_PORT_${#served[@]}_CONTROL=Z:$work/$port.control"
     done
     if [[ -n $preload ]]; then
         [[ -f $preload ]] || die "no preload library at '$preload': build the native target kestrun_pty_parity (the 32-bit one comes from the Windows build)"

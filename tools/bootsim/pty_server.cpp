@@ -160,7 +160,15 @@ bool PtyServer::TakeRequests(bool& cableChanged) {
         }
         cableChanged = true;
     }
+    if (cableChanged) {
+        // Bytes the host sent before now never reach the restarted device;
+        // those it sends once the requester has returned do.
+        std::uint8_t lost[4096];
+        while (::read(master_, lost, sizeof lost) > 0) {
+        }
+    }
     cableRequests_.clear();
+    hungUp_.store(engine_->HungUp());
     requestsDone_.notify_all();
     return !stopRequested_;
 }
@@ -314,9 +322,6 @@ void PtyServer::Serve() {
                 // the power.
                 input.clear();
                 output.clear();
-                while (::read(master_, buffer.data(), buffer.size()) > 0) {
-                }
-                hungUp_.store(engine_->HungUp());
             }
         }
         if (fds[2].revents & POLLIN) {

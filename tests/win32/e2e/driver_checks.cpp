@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
@@ -56,6 +57,61 @@ void CloseUpdater(UpdaterWindow& window) {
     window.Press(app::Control::btnESC);
     const std::optional<DWORD> exitCode = window.WaitForExit(kStepLimit);
     Expect(exitCode == 0u, "the updater closes and ends with 0");
+}
+
+void GoToConnectionPage(UpdaterWindow& window) {
+    Expect(window.Visible(app::Control::TabSheet1), "the welcome page shows first");
+    PressAndAwaitPage(window, app::Control::btnNEXT, app::Control::TabSheet2);
+    PressAndAwaitPage(window, app::Control::btnNEXT, app::Control::TabSheet3);
+    Expect(!window.Enabled(app::Control::btnNEXT), "Далее waits for a connection");
+}
+
+void ExpectConnected(const UpdaterWindow& window) {
+    using app::Control;
+    Expect(window.Visible(Control::TabSheet3), "the connection page shows");
+    ExpectShown(window, {Control::lbConnected, Control::txtConnOK},
+                {Control::lbNotConnected, Control::txtConnFail});
+    Expect(window.Enabled(Control::btnNEXT) && !window.Enabled(Control::btnConnect),
+           "connected: Далее on, Соединение off");
+}
+
+void ConnectByButton(UpdaterWindow& window) {
+    using app::Control;
+    window.Press(Control::btnConnect);
+    Await(
+        [&] {
+            return AnyVisible(window, {Control::lbConnected, Control::lbNotConnected});
+        },
+        kConnectLimit, "the connection's outcome");
+    window.Sync();
+    ExpectConnected(window);
+}
+
+void UpdateAndAwait(UpdaterWindow& window, bool expectSuccess) {
+    using app::Control;
+    // A failure may come after the write and verify rows showed their "ОК".
+    const auto other = expectSuccess ? kFailure : kSuccessDisplay;
+    bool otherShown = false;
+    const auto start = std::chrono::steady_clock::now();
+    window.Press(Control::btnNEXT);
+    // The page shows a moment before its indicators of an earlier update are
+    // hidden; the update's first look at its messages comes after.
+    Await([&] { return window.Visible(Control::TabSheet4); }, kStepLimit, "the update page");
+    window.Sync();
+    Await(
+        [&] {
+            otherShown = otherShown || AnyVisible(window, other);
+            return AnyVisible(window, {Control::txtWriteOK, Control::txtWriteFail});
+        },
+        kUpdateLimit, "the update's outcome");
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    std::printf("update: %.3f s from the press of Next to the %s display\n", elapsed.count(),
+                window.Visible(Control::txtWriteOK) ? "success" : "failure");
+    Await([&] { return window.Enabled(Control::btnBACK); }, kStepLimit, "the update to end");
+    window.Sync();
+    Expect(!otherShown, "the other outcome never showed");
+    Expect(window.Visible(expectSuccess ? Control::txtWriteOK : Control::txtWriteFail),
+           expectSuccess ? "the update succeeds" : "the update fails");
 }
 
 std::wstring UpdaterBesideThisProgram() {

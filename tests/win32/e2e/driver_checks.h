@@ -18,6 +18,9 @@ inline constexpr Milliseconds kUpdateLimit{180000};
 inline constexpr std::initializer_list<app::Control> kSuccess = {
     app::Control::lbWriteOK, app::Control::lbVerifyOK, app::Control::txtWriteOK,
     app::Control::ListWriteOK};
+// What shows only when the whole update went through.
+inline constexpr std::initializer_list<app::Control> kSuccessDisplay = {app::Control::txtWriteOK,
+                                                                        app::Control::ListWriteOK};
 inline constexpr std::initializer_list<app::Control> kFailure = {
     app::Control::lbWriteErr, app::Control::lbVerifyErr, app::Control::txtWriteFail,
     app::Control::ListWriteFail};
@@ -35,6 +38,16 @@ void Await(const std::function<bool()>& done, Milliseconds limit, const std::str
 void PressAndAwaitPage(UpdaterWindow& window, app::Control button, app::Control page);
 // Esc ends the updater, which must exit with 0.
 void CloseUpdater(UpdaterWindow& window);
+
+// The welcome and preparation pages passed with Далее.
+void GoToConnectionPage(UpdaterWindow& window);
+// The connection page showing a connection: "УСТАНОВЛЕНО", the tick, Далее.
+void ExpectConnected(const UpdaterWindow& window);
+// "Соединение" pressed, and its outcome awaited: connected.
+void ConnectByButton(UpdaterWindow& window);
+// Далее on the connected page, and the update's outcome awaited: success or
+// the failure display, the other never showing, not even for a moment.
+void UpdateAndAwait(UpdaterWindow& window, bool expectSuccess);
 
 std::wstring UpdaterBesideThisProgram();
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "tests/win32/e2e/driver_checks.h"
+#include "tests/win32/e2e/emulated_programmer.h"
 #include "tests/win32/pnp/test_bus.h"
 
 namespace e2e {
@@ -34,45 +35,13 @@ void AwaitNoticesRegistered() {
     Sleep(static_cast<DWORD>(kNoticesRegistered.count()));
 }
 
-// The lines the emulated programmer printed after its terminal's path.
-class ProgrammerEvents {
-  public:
-    ProgrammerEvents() {
-        const char* file = std::getenv("KESTRUN_PORT_1_EVENTS");
-        if (file == nullptr)
-            throw std::runtime_error("no KESTRUN_PORT_1_EVENTS: run with the emulated programmer");
-        path_ = file;
-    }
-
-    unsigned Count(std::string_view event) const {
-        std::ifstream file(path_);
-        std::string line;
-        std::getline(file, line);
-        unsigned count = 0;
-        while (std::getline(file, line))
-            count += line == event ? 1u : 0u;
-        return count;
-    }
-
-  private:
-    std::string path_;
-};
-
 void PrintTime(const char* what, Clock::time_point since) {
     const std::chrono::duration<double, std::milli> took = Clock::now() - since;
     std::printf("%s: %.1f ms\n", what, took.count());
 }
 
-void ExpectConnected(const UpdaterWindow& window) {
-    Expect(window.Visible(Control::TabSheet3), "the connection page shows");
-    ExpectShown(window, {Control::lbConnected, Control::txtConnOK},
-                {Control::lbNotConnected, Control::txtConnFail});
-    Expect(window.Enabled(Control::btnNEXT) && !window.Enabled(Control::btnConnect),
-           "connected: Далее on, Соединение off");
-}
-
-void ConnectByPlugging(UpdaterWindow& window) {
-    Expect(window.Visible(Control::TabSheet1), "the welcome page shows first");
+// Plugs the programmer in and waits for the connection page it brings.
+void PlugAndAwaitConnection(UpdaterWindow& window) {
     const auto start = Clock::now();
     testbus::Plug(kProgrammer, kPort);
     PrintTime("plug-in: the interface active after", start);
@@ -87,6 +56,17 @@ void ConnectByPlugging(UpdaterWindow& window) {
     ExpectConnected(window);
 }
 
+void ConnectByPlugging(UpdaterWindow& window) {
+    Expect(window.Visible(Control::TabSheet1), "the welcome page shows first");
+    PlugAndAwaitConnection(window);
+}
+
+// The cable pulled out: the device loses its power as its port goes.
+void PullCableOut(const EmulatedProgrammer& programmer) {
+    programmer.Unplug();
+    testbus::Unplug(kProgrammer);
+}
+
 }  // namespace
 
 int PlugIn() {
@@ -98,7 +78,7 @@ int PlugIn() {
 }
 
 int UnplugConnected() {
-    const ProgrammerEvents events;
+    const EmulatedProgrammer events;
     UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
     AwaitNoticesRegistered();
     ConnectByPlugging(window);
@@ -114,33 +94,35 @@ int UnplugConnected() {
     return Outcome();
 }
 
-int UnplugUpdating() {
-    const ProgrammerEvents events;
-    UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
-    AwaitNoticesRegistered();
+namespace {
+
+// Connected by plugging in, then the cable pulled out once the write bar
+// reaches 30 %: the failure display, never success, and the port closed only
+// once the update has returned, when the window handles the removal.
+void PullOutDuringTheUpdate(UpdaterWindow& window, const EmulatedProgrammer& programmer) {
     ConnectByPlugging(window);
-    const unsigned closes = events.Count("closed");
+    const unsigned closes = programmer.Count("closed");
     bool successShown = false;
     bool closedEarly = false;
     const auto watch = [&] {
         successShown = successShown || AnyVisible(window, kSuccess);
         const bool outcome = AnyVisible(window, {Control::txtWriteOK, Control::txtWriteFail});
-        closedEarly = closedEarly || (!outcome && events.Count("closed") > closes);
+        closedEarly = closedEarly || (!outcome && programmer.Count("closed") > closes);
         return outcome;
     };
     window.Press(Control::btnNEXT);
     Await(
         [&] {
             watch();
-            return events.Count("silent") > 0;
+            return window.Position(Control::BarWrite) >= 30;
         },
-        kUpdateLimit, "the programmer to fall silent");
+        kUpdateLimit, "30 % of the firmware written");
     const auto start = Clock::now();
-    testbus::Unplug(kProgrammer);
+    PullCableOut(programmer);
     Await(watch, kUpdateLimit, "the update's outcome");
     PrintTime("unplug: the failure display after", start);
     Await([&] { return window.Enabled(Control::btnBACK); }, kStepLimit, "the update to end");
-    Await([&] { return events.Count("closed") > closes; }, kStepLimit,
+    Await([&] { return programmer.Count("closed") > closes; }, kStepLimit,
           "the port to close after the update");
     PrintTime("unplug: the port closed after", start);
     window.Sync();
@@ -149,12 +131,34 @@ int UnplugUpdating() {
     ExpectShown(
         window, {Control::lbWriteErr, Control::txtWriteFail, Control::ListWriteFail},
         {Control::lbWriteOK, Control::txtWriteOK, Control::ListWriteOK, Control::lbWriteOn});
+}
+
+}  // namespace
+
+int UnplugUpdating() {
+    const EmulatedProgrammer programmer;
+    UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
+    AwaitNoticesRegistered();
+    PullOutDuringTheUpdate(window, programmer);
+    CloseUpdater(window);
+    return Outcome();
+}
+
+int ReplugMidUpdate() {
+    const EmulatedProgrammer programmer;
+    UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
+    AwaitNoticesRegistered();
+    PullOutDuringTheUpdate(window, programmer);
+    // Plugged back in, the device restarts and the window connects by itself.
+    programmer.PlugIn();
+    PlugAndAwaitConnection(window);
+    UpdateAndAwait(window, true);
     CloseUpdater(window);
     return Outcome();
 }
 
 int OtherProduct() {
-    const ProgrammerEvents events;
+    const EmulatedProgrammer events;
     UpdaterWindow window(UpdaterBesideThisProgram(), kStartLimit);
     AwaitNoticesRegistered();
     const auto start = Clock::now();

@@ -1,8 +1,8 @@
 // The programmer's cable plugged in and pulled out while the updater runs,
 // on the test bus (tests/win32/pnp): the system announces each change to the
 // updater's window as it does a real bridge's. The emulated programmer on
-// COM40 tells what the updater did with the port (KESTRUN_PORT_1_EVENTS).
-// Each returns the driver's exit code.
+// COM40 tells what the updater did with the port, and loses its power with
+// the cable. Each returns the driver's exit code.
 #pragma once
 
 namespace e2e {
@@ -12,9 +12,12 @@ namespace e2e {
 int PlugIn();
 // Connected: the port closes at once, and the page stays as it was.
 int UnplugConnected();
-// In the middle of the update, as the programmer falls silent: the update
-// fails, never shows success, and the port closes only after it.
+// In the middle of the update: the update fails, never shows success, and
+// the port closes only after it.
 int UnplugUpdating();
+// The same, then plugged back in: the device restarts, the window connects
+// by itself, and Далее updates it.
+int ReplugMidUpdate();
 // A bridge of another product: nothing happens, the port is never opened.
 int OtherProduct();
 
