@@ -125,13 +125,14 @@ TEST_F(Connection, AFailedIdentificationKeepsThePortUntilTheNextPress) {
     EXPECT_TRUE(Shown("txtConnFail"));
     EXPECT_EQ(PortsOpenOn(device), 1);
 
-    // The device is still synchronised, so a fresh sync byte only starts a
-    // command frame and the next press cannot connect; it must still close
-    // the port left open before trying again, or a descriptor would leak.
+    // The next press closes the port left open before it opens it again, or
+    // a descriptor would leak; the still synchronised device is found again
+    // and again refused for its version.
     Click("btnConnect");
     EXPECT_FALSE(State().Connected);
-    EXPECT_FALSE(State().PortOpen);
-    EXPECT_EQ(PortsOpenOn(device), 0);
+    EXPECT_TRUE(State().PortOpen);
+    EXPECT_EQ(PortsOpenOn(device), 1);
+    EXPECT_EQ(State().BootloaderVersion, 0x10);
     EXPECT_TRUE(Shown("lbNotConnected"));
 
     window->close();
