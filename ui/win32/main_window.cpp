@@ -166,12 +166,17 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 RestoreFocus();
             return 0;
         case WM_DEVICECHANGE: {
-            // The form only notes the event; what it was handed need not
+            const auto event = static_cast<std::uint32_t>(wParam);
+            const auto* record = reinterpret_cast<const void*>(lParam);
+            // Only arrival and removal carry a record. With every other
+            // event lParam is a plain number, which any program on the
+            // desktop may post: it is passed on unread, and the form ignores
+            // it. The form only notes the event; what it was handed need not
             // outlive the call.
             platform::win32::NarrowNoticeRecord narrow;
-            logic_->WMDeviceChange(static_cast<std::uint32_t>(wParam),
-                                   platform::win32::NarrowInterfaceNotice(
-                                       reinterpret_cast<const void*>(lParam), narrow));
+            if (event == platform::DeviceArrival || event == platform::DeviceRemoveComplete)
+                record = platform::win32::NarrowInterfaceNotice(record, narrow);
+            logic_->WMDeviceChange(event, record);
             // The result of a notice of arrival or removal means nothing to
             // the system; the handler leaves it at 0.
             return 0;

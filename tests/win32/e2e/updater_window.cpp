@@ -134,6 +134,16 @@ bool UpdaterWindow::WaitUntil(const std::function<bool()>& done, Milliseconds li
     return true;
 }
 
+bool UpdaterWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window_, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000,
+                               &ignored) != 0;
+}
+
+bool UpdaterWindow::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return PostMessageW(window_, message, wParam, lParam) != FALSE;
+}
+
 void UpdaterWindow::Sync() const {
     DWORD_PTR ignored = 0;
     if (!SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored))

@@ -39,6 +39,11 @@ class UpdaterWindow {
     // Polls every millisecond until `done` holds; false when `limit` passed first.
     static bool WaitUntil(const std::function<bool()>& done, Milliseconds limit);
 
+    // A message to the window as another program sends or posts it. Send
+    // returns false when the window did not answer.
+    bool Send(UINT message, WPARAM wParam, LPARAM lParam) const;
+    bool Post(UINT message, WPARAM wParam, LPARAM lParam) const;
+
     // Returns once the program is back in its message loop, done with
     // everything sent to it so far.
     void Sync() const;

@@ -76,11 +76,69 @@ std::wstring LongPathWithIdentityEndingAt(std::size_t last) {
     return path;
 }
 
+// How a record differs from one as Windows makes it.
+// NotARecord: lParam is a number, as with every event but arrival and removal.
+enum class Shape {
+    AsSent,
+    WithoutTerminator,
+    ShorterThanItsHeader,
+    SizeBeyondHeaderAndName,
+    NotARecord
+};
+
 struct Notice {
     const char* name;
     std::uint32_t code;
     std::wstring path;
     devlink::DeviceEventCode noted;
+    Shape shape = Shape::AsSent;
+};
+
+std::vector<unsigned char> Delivered(const Notice& notice) {
+    std::vector<unsigned char> record = WideRecord(notice.path);
+    switch (notice.shape) {
+        case Shape::AsSent:
+        case Shape::NotARecord:
+            return record;
+        case Shape::WithoutTerminator:
+            record.resize(record.size() - sizeof(wchar_t));
+            break;
+        case Shape::ShorterThanItsHeader:
+            record.resize(8);
+            break;
+        case Shape::SizeBeyondHeaderAndName:
+            record.resize(platform::NoticeRecordSize * 3, 'x');
+            break;
+    }
+    const auto size = static_cast<std::uint32_t>(record.size());
+    std::memcpy(record.data(), &size, 4);
+    return record;
+}
+
+// A copy of the bytes whose last one lies just before a page that no one may
+// read: a read past what was delivered ends the test program.
+class AtTheEndOfItsPage {
+  public:
+    explicit AtTheEndOfItsPage(const std::vector<unsigned char>& bytes) {
+        SYSTEM_INFO system{};
+        GetSystemInfo(&system);
+        const std::size_t page = system.dwPageSize;
+        const std::size_t span = (bytes.size() / page + 2) * page;
+        base_ = static_cast<unsigned char*>(
+            VirtualAlloc(nullptr, span, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD was = 0;
+        VirtualProtect(base_ + span - page, page, PAGE_NOACCESS, &was);
+        data_ = base_ + span - page - bytes.size();
+        std::memcpy(data_, bytes.data(), bytes.size());
+    }
+    ~AtTheEndOfItsPage() { VirtualFree(base_, 0, MEM_RELEASE); }
+    AtTheEndOfItsPage(const AtTheEndOfItsPage&) = delete;
+    AtTheEndOfItsPage& operator=(const AtTheEndOfItsPage&) = delete;
+    LPARAM Address() const { return reinterpret_cast<LPARAM>(data_); }
+
+  private:
+    unsigned char* base_ = nullptr;
+    unsigned char* data_ = nullptr;
 };
 
 void PrintTo(const Notice& notice, std::ostream* out) {
@@ -91,9 +149,10 @@ class UnicodeNotices : public WindowTest, public ::testing::WithParamInterface<N
 
 TEST_P(UnicodeNotices, ReachTheFormAsTheSingleByteRecordItReads) {
     ASSERT_TRUE(IsWindowUnicode(window->Handle()));
-    auto record = WideRecord(GetParam().path);
+    const AtTheEndOfItsPage record(Delivered(GetParam()));
+    // No one's memory starts at 16: the first 64 KiB are never mapped.
     SendMessageW(window->Handle(), WM_DEVICECHANGE, GetParam().code,
-                 reinterpret_cast<LPARAM>(record.data()));
+                 GetParam().shape == Shape::NotARecord ? 16 : record.Address());
     EXPECT_EQ(window->Logic().State().DeviceEvent, GetParam().noted);
 }
 
@@ -108,7 +167,16 @@ INSTANTIATE_TEST_SUITE_P(
         Notice{"LongNameWithinTheFirst255", platform::DeviceArrival,
                LongPathWithIdentityEndingAt(255), devlink::DeviceEventArrived},
         Notice{"LongNameCutAt255", platform::DeviceArrival, LongPathWithIdentityEndingAt(256),
-               devlink::DeviceEventNone}));
+               devlink::DeviceEventNone},
+        Notice{"NameWithoutTerminator", platform::DeviceRemoveComplete, kProgrammer,
+               devlink::DeviceEventRemoved, Shape::WithoutTerminator},
+        Notice{"ShorterThanItsHeader", platform::DeviceArrival, kProgrammer,
+               devlink::DeviceEventNone, Shape::ShorterThanItsHeader},
+        Notice{"SizeBeyondHeaderAndName", platform::DeviceArrival, kProgrammer,
+               devlink::DeviceEventArrived, Shape::SizeBeyondHeaderAndName},
+        Notice{"CustomEventWithANumber", 0x8006, L"", devlink::DeviceEventNone, Shape::NotARecord},
+        Notice{"UnknownEventWithANumber", 0xFFFF, L"", devlink::DeviceEventNone,
+               Shape::NotARecord}));
 
 // The search that the idle handler starts after an arrival ends the loop.
 struct QuittingRegistry : stand_ins::FixedPortsRegistry {
