@@ -87,7 +87,8 @@ void ConnectByButton(UpdaterWindow& window) {
     ExpectConnected(window);
 }
 
-void UpdateAndAwait(UpdaterWindow& window, bool expectSuccess) {
+void UpdateAndAwait(UpdaterWindow& window, bool expectSuccess,
+                    const std::function<void()>& midway) {
     using app::Control;
     // A failure may come after the write and verify rows showed their "ОК".
     const auto other = expectSuccess ? kFailure : kSuccessDisplay;
@@ -98,9 +99,14 @@ void UpdateAndAwait(UpdaterWindow& window, bool expectSuccess) {
     // hidden; the update's first look at its messages comes after.
     Await([&] { return window.Visible(Control::TabSheet4); }, kStepLimit, "the update page");
     window.Sync();
+    bool midwayDone = !midway;
     Await(
         [&] {
             otherShown = otherShown || AnyVisible(window, other);
+            if (!midwayDone && window.Position(Control::BarWrite) >= 20) {
+                midwayDone = true;
+                midway();
+            }
             return AnyVisible(window, {Control::txtWriteOK, Control::txtWriteFail});
         },
         kUpdateLimit, "the update's outcome");

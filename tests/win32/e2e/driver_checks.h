@@ -47,7 +47,9 @@ void ExpectConnected(const UpdaterWindow& window);
 void ConnectByButton(UpdaterWindow& window);
 // Далее on the connected page, and the update's outcome awaited: success or
 // the failure display, the other never showing, not even for a moment.
-void UpdateAndAwait(UpdaterWindow& window, bool expectSuccess);
+// `midway` runs once the write bar has reached 20 %.
+void UpdateAndAwait(UpdaterWindow& window, bool expectSuccess,
+                    const std::function<void()>& midway = {});
 
 std::wstring UpdaterBesideThisProgram();
 

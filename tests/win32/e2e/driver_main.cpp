@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "tests/win32/e2e/driver_checks.h"
+#include "tests/win32/e2e/foreign_notices.h"
 #include "tests/win32/e2e/plug_scenarios.h"
 #include "tests/win32/e2e/retry_scenarios.h"
 #include "tests/win32/e2e/shot_request.h"
@@ -84,6 +85,7 @@ constexpr Scenario kScenarios[] = {
     {"again-after-otmena", [] { return e2e::TryAgain(e2e::FirstTry::OtmenaMidUpdate); }},
     {"again-after-success", [] { return e2e::TryAgain(e2e::FirstTry::SuccessThenOk); }},
     {"again-after-a-replug", e2e::ReplugMidUpdate},
+    {"foreign-notices", e2e::ForeignNotices},
 };
 
 }  // namespace

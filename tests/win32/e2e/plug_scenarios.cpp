@@ -172,6 +172,8 @@ int OtherProduct() {
         {Control::lbConnected, Control::txtConnOK, Control::lbNotConnected, Control::txtConnFail});
     Expect(events.Count("opened") == 0, "the emulated programmer's port was never opened");
     testbus::Unplug(kOtherBridge);
+    // The same notices in the same run do bring the programmer.
+    PlugAndAwaitConnection(window);
     CloseUpdater(window);
     return Outcome();
 }

@@ -18,7 +18,8 @@ int UnplugUpdating();
 // The same, then plugged back in: the device restarts, the window connects
 // by itself, and Далее updates it.
 int ReplugMidUpdate();
-// A bridge of another product: nothing happens, the port is never opened.
+// A bridge of another product: nothing happens, the port is never opened;
+// then the programmer, which connects.
 int OtherProduct();
 
 }  // namespace e2e
