@@ -20,9 +20,10 @@ inline constexpr PortHandle InvalidHandle = -1;
 
 // The line-setting fields of the Windows DCB record that the link changes:
 // the rate, 8 data bits, even parity, one stop bit. An implementation keeps
-// every other setting of the port as it found it, with one exception:
+// every other setting of the port as it found it, with two exceptions:
 // software flow control (XON/XOFF) is always off, since 0x11 and 0x13 are
-// data on this line; hardware flow control stays as found.
+// data on this line; and output waits for no handshake line (CTS, DSR), which
+// a programmer cable need not drive. The lines the port drives stay as found.
 struct LineSettings {
     std::uint32_t BaudRate = 0;
     std::uint8_t ByteSize = 0;

@@ -41,9 +41,11 @@ std::optional<termios> LineTermios(const termios& current, const LineSettings& s
     wanted.c_iflag &= ~CookedInput;
     wanted.c_oflag &= ~tcflag_t{OPOST};
     wanted.c_lflag &= ~CookedLocal;
-    // CRTSCTS and HUPCL are deliberately left alone: the first is the port's
-    // flow control, the second decides what the modem lines do on close.
-    wanted.c_cflag &= ~tcflag_t{CSIZE | PARENB | PARODD | CMSPAR | CSTOPB};
+    // RTS/CTS is turned off as XON/XOFF is: a terminal program that used it
+    // leaves it set, and on a cable that does not drive CTS every write would
+    // wait for its time-out. HUPCL is left alone: it decides what the modem
+    // lines do on close.
+    wanted.c_cflag &= ~tcflag_t{CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS};
     wanted.c_cflag |= *frame | CREAD | CLOCAL;
     wanted.c_cc[VMIN] = 0;
     wanted.c_cc[VTIME] = 0;

@@ -14,8 +14,8 @@ namespace platform::posix {
 
 // The termios to ask for: `current` with the requested rate and frame, raw
 // binary input and output, reads that never block (VMIN = VTIME = 0), the
-// receiver on and modem status ignored. Software flow control is always
-// turned off; hardware flow control and everything else stays as found.
+// receiver on and modem status ignored. Flow control is always turned off,
+// software and hardware (RTS/CTS); everything else stays as found.
 // Empty for a rate without a termios constant and for any frame but 8N1 and
 // 8E1, the only ones the device link asks for.
 std::optional<termios> LineTermios(const termios& current, const LineSettings& settings);

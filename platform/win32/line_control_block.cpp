@@ -17,6 +17,8 @@ DCB LineControlBlock(const DCB& found, const LineSettings& wanted) {
     dcb.fDsrSensitivity = FALSE;
     dcb.fOutX = FALSE;
     dcb.fInX = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
     return dcb;
 }
 

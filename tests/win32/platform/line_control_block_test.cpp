@@ -25,10 +25,11 @@ TEST(LineControlBlock, TakesTheLineSettingsAndRawBytesAndKeepsTheRestAsFound) {
         expected.fBinary = 1;
         expected.fNull = expected.fErrorChar = expected.fAbortOnError = 0;
         expected.fDsrSensitivity = expected.fOutX = expected.fInX = 0;
+        expected.fOutxCtsFlow = expected.fOutxDsrFlow = 0;
         EXPECT_EQ(std::memcmp(&set, &expected, sizeof(DCB)), 0) << "fill " << fill;
-        // Hardware flow control among what stays.
-        EXPECT_EQ(set.fOutxCtsFlow, found.fOutxCtsFlow);
+        // What the port drives among what stays.
         EXPECT_EQ(set.fRtsControl, found.fRtsControl);
+        EXPECT_EQ(set.fDtrControl, found.fDtrControl);
     }
 }
 
