@@ -59,8 +59,10 @@ bool SetupApiPortsRegistry::PresentDevices(const ClassGuid& deviceClass,
 bool SetupApiPortsRegistry::ProbePort(const std::string& path) {
     const HANDLE port = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (port == INVALID_HANDLE_VALUE)
+    if (port == INVALID_HANDLE_VALUE) {
+        ReportOpenFailure(report_, path);
         return false;
+    }
     ::CloseHandle(port);
     return true;
 }

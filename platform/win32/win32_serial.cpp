@@ -11,6 +11,8 @@ PortHandle Win32Serial::CreateFileA(const std::string& path) {
     const HANDLE port = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (port == INVALID_HANDLE_VALUE)
+        ReportOpenFailure(report_, path);
     return ToPortHandle(port);
 }
 

@@ -22,8 +22,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Every wait on the device is counted in 1 ms sleeps; at the system's
     // default 15.6 ms tick each would last up to that long.
     const platform::win32::TimerResolution timer;
-    platform::win32::Win32Serial serial;
-    platform::win32::SetupApiPortsRegistry registry;
+    platform::win32::Win32Serial serial(platform::win32::ReportToDebugger);
+    platform::win32::SetupApiPortsRegistry registry(platform::win32::ReportToDebugger);
     platform::win32::WindowDeviceNotifications notifications;
     try {
         ui::win32::MainWindow window(
