@@ -80,9 +80,11 @@ TEST_F(Win32View, OperationsReachTheControls) {
                          Control::TabSheet4, Control::TabSheet5})
         EXPECT_EQ(Shown(page), page == Control::TabSheet4);
 
-    // Calls that do not fit stop a debug build and change nothing in release.
-    EXPECT_DEBUG_DEATH(view.SetVisible(Control::TabSheet2, true), "TabSheet2 is a page");
-    EXPECT_DEBUG_DEATH(view.ReplaceLine(Control::ListBox4, 11, "x"), "no line");
+    // Calls that do not fit change nothing in a release build, which every
+    // Windows build is; that a debug build stops on them is the Qt view's to
+    // show.
+    view.SetVisible(Control::TabSheet2, true);
+    view.ReplaceLine(Control::ListBox4, 11, "x");
     EXPECT_FALSE(Shown(Control::TabSheet2));
     EXPECT_EQ(SendMessageW(H(Control::ListBox4), LB_GETCOUNT, 0, 0), 11);
 }
