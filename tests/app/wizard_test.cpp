@@ -1,6 +1,7 @@
 // Start-up, the five pages and the navigation buttons.
 #include <algorithm>
 
+#include "app/program_version.h"
 #include "app/update_stage.h"
 #include "form_fixture.h"
 #include "image/image_store.h"
@@ -41,7 +42,7 @@ TEST_F(Wizard, RightAfterStartUp) {
         EXPECT_FALSE(view.Visible(c)) << app::ControlName(c);
 
     const auto& lines = view.Get(Control::ListBoxVer).lines;
-    EXPECT_EQ(lines[5], "версия: v1.0.60 T415");
+    EXPECT_EQ(lines[5], "версия: v" KESTRUN_PROGRAM_VERSION " T415");
     EXPECT_EQ(lines[6], "дата: 25.02.2015");
     EXPECT_EQ(lines[3], "изделия GPS Kestrun");
 

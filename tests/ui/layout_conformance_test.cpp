@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_version.h"
 #include "app/view.h"
 #include "ui/qt/layout_extras.h"
 #include "ui_Update_Main.h"
@@ -78,7 +79,7 @@ const std::vector<Control> kControls = {
      {16, 168, 153, 193},
      Kind::List,
      {"Программа обновления", "встроенного программного", "обеспечения ", "изделия GPS Kestrun", "",
-      "версия: v1.0.60 T415", "дата: 25.02.2015", ""},
+      "версия: v" KESTRUN_PROGRAM_VERSION " T415", "дата: 25.02.2015", ""},
      kWindowFont,
      false,
      kDefault,
@@ -521,7 +522,7 @@ TEST_F(WindowFrame, LayoutItselfHoldsTheOldVersionLinesThatStartUpReplaces) {
     EXPECT_EQ(layout.ListBoxVer->item(5)->text(), QStringLiteral("версия: v.1.8.6"));
     EXPECT_EQ(layout.ListBoxVer->item(6)->text(), QStringLiteral("дата: 02.11.2011"));
     EXPECT_EQ(Find<QListWidget>("ListBoxVer")->item(5)->text(),
-              QStringLiteral("версия: v1.0.60 T415"));
+              QString::fromUtf8("версия: v" KESTRUN_PROGRAM_VERSION " T415"));
 }
 
 TEST_F(WindowFrame, TabOrderOfTheDirectChildren) {

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/program_version.h"
 #include "ui/win32/utf16.h"
 #include "window_fixture.h"
 
@@ -24,7 +25,7 @@ TEST_F(Win32View, StartsAsTheCreationHandlerLeavesIt) {
     EXPECT_EQ(notifications.registrations, 1);
     wchar_t line[64] = {};
     SendMessageW(H(Control::ListBoxVer), LB_GETTEXT, 5, reinterpret_cast<LPARAM>(line));
-    EXPECT_STREQ(line, L"версия: v1.0.60 T415");
+    EXPECT_EQ(line, ui::win32::Widen("версия: v" KESTRUN_PROGRAM_VERSION " T415"));
     EXPECT_FALSE(Shown(Control::btnBACK));
     EXPECT_FALSE(Shown(Control::lbConnected));
     EXPECT_TRUE(Shown(Control::TabSheet1) && !Shown(Control::TabSheet2));
