@@ -9,6 +9,7 @@ fi
 
 packages=(
   build-essential cmake pkg-config python3    # python3: the Windows window's layout table
+  file                                        # the package's dependencies (dpkg-shlibdeps)
   qt6-base-dev qt6-base-dev-tools libgl-dev   # the window
   libudev-dev                                 # device arrival and removal
   libxcb1-dev                                 # the window's title under X11

@@ -15,6 +15,7 @@ packages=(
   wine wine64 fonts-wine                     # running the tests; Wingdings and MS Sans Serif
   fonts-liberation2                          # Wine's Microsoft Sans Serif: the fit test measures it
   xvfb xauth                                 # a display for the window's tests
+  imagemagick                                # the Windows pictures: import photographs the display
   g++-mingw-w64-i686-posix                   # the 32-bit program, built everywhere
   locales                                    # the Russian and English PCs the window is tested as
 )
