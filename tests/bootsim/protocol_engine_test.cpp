@@ -92,6 +92,16 @@ TEST_F(EngineTest, AsTheChipAHalfCommandWaitsForEverAndOnlyAKindOneResynchronise
     EXPECT_EQ(Values(Feed({0x01, 0xFE}, T0)), (Bytes{0x79, 0x11, 0x00, 0x00, 0x79}));
 }
 
+TEST_F(EngineTest, PulledOutBetweenCommandsItAnswersTheCommandInProgressFirst) {
+    Make();
+    Feed({0x7F, 0x00}, T0);  // half a Get
+    engine_->PowerOffBeforeNextCommand();
+    EXPECT_EQ(Values(Feed({0xFF}, T0)).size(), 15u);
+    EXPECT_FALSE(engine_->HungUp());
+    EXPECT_TRUE(Values(Feed({0x01, 0xFE}, T0)).empty());
+    EXPECT_TRUE(engine_->HungUp());
+}
+
 TEST_F(EngineTest, GapLongerThanTheFrameTimeoutEndsTheFrameEvenWithoutACheck) {
     Options options;
     options.frameTimeout = 100ms;

@@ -304,8 +304,9 @@ It behaves as the chip's own bootloader: it waits for the rest of a command
 for ever, takes a 0x7F after synchronising as a command code, and keeps the
 rate it synchronised at, hearing and answering other rates as other bytes.
 A line "unplug" on standard input pulls the cable out (the device loses
-power), "plug" puts it back (the device restarts, keeping its memory); each
-is echoed as "unplugged" or "plugged" once done.
+power), "unplug-between-commands" does so once the command in progress has
+been answered, and "plug" puts it back (the device restarts, keeping its
+memory); each is echoed as "unplugged" or "plugged" once done.
 Numbers are decimal or 0x-prefixed hexadecimal.
 
 Device:

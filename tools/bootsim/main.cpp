@@ -115,6 +115,9 @@ int main(int argc, char* argv[]) {
                 if (*request == "unplug") {
                     server.Unplug();
                     std::printf("unplugged\n");
+                } else if (*request == "unplug-between-commands") {
+                    server.UnplugBetweenCommands();
+                    std::printf("unplugged\n");
                 } else if (*request == "plug") {
                     server.PlugIn();
                     silenceShown = false;

@@ -45,6 +45,10 @@ void ProtocolEngine::Receive(std::uint8_t byte, Clock::time_point at) {
     // CheckStall: a late check must not glue a new command onto a dead frame.
     CheckStall(at);
     lastByteAt_ = at;
+    if (powerOffPending_ && stage_ == Stage::Idle) {
+        PowerOff();
+        return;
+    }
     switch (stage_) {
         case Stage::Unsynchronised:
             // Until the autobaud byte has come, anything else is line noise.
@@ -138,6 +142,15 @@ void ProtocolEngine::PowerOff() {
     Finish();
     output_.clear();
     stage_ = Stage::Gone;
+    powerOffPending_ = false;
+}
+
+void ProtocolEngine::PowerOffBeforeNextCommand() {
+    if (stage_ == Stage::Unsynchronised || stage_ == Stage::Idle || stage_ == Stage::Gone) {
+        PowerOff();
+        return;
+    }
+    powerOffPending_ = true;
 }
 
 void ProtocolEngine::Restart() {
@@ -145,6 +158,7 @@ void ProtocolEngine::Restart() {
     output_.clear();
     stage_ = Stage::Unsynchronised;
     syncRate_ = 0;
+    powerOffPending_ = false;
 }
 
 std::vector<Emission> ProtocolEngine::TakeOutput() {

@@ -46,6 +46,9 @@ class ProtocolEngine {
     // Power lost with the cable: the device hears and sends nothing more
     // until Restart(). A command in progress is recorded as incomplete.
     void PowerOff();
+    // The same once the command in progress has been answered: the next
+    // command's first byte finds the device without power.
+    void PowerOffBeforeNextCommand();
     // Power back: the bootloader starts afresh, waiting for its
     // synchronisation; the memory keeps what was written.
     void Restart();
@@ -98,6 +101,7 @@ class ProtocolEngine {
     RateProbe lineRate_;
 
     Stage stage_ = Stage::Unsynchronised;
+    bool powerOffPending_ = false;
     std::uint32_t heardRate_ = 0;  // the line's rate at the last request
     std::uint32_t syncRate_ = 0;   // the rate it synchronised at
     std::vector<std::uint8_t> frame_;

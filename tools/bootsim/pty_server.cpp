@@ -132,19 +132,23 @@ void PtyServer::Wake() {
     }
 }
 
-void PtyServer::RequestCable(bool pluggedIn) {
+void PtyServer::RequestCable(Cable change) {
     std::unique_lock lock(requestMutex_);
-    cableRequests_.push_back(pluggedIn);
+    cableRequests_.push_back(change);
     Wake();
     requestsDone_.wait(lock, [this] { return cableRequests_.empty() || stopRequested_; });
 }
 
 void PtyServer::Unplug() {
-    RequestCable(false);
+    RequestCable(Cable::PulledOut);
 }
 
 void PtyServer::PlugIn() {
-    RequestCable(true);
+    RequestCable(Cable::PluggedIn);
+}
+
+void PtyServer::UnplugBetweenCommands() {
+    RequestCable(Cable::PulledOutBetweenCommands);
 }
 
 bool PtyServer::TakeRequests(bool& cableChanged) {
@@ -152,13 +156,21 @@ bool PtyServer::TakeRequests(bool& cableChanged) {
     while (::read(wakeRead_, drained, sizeof drained) > 0) {
     }
     std::lock_guard lock(requestMutex_);
-    for (const bool pluggedIn : cableRequests_) {
-        if (pluggedIn) {
-            engine_->Restart();
-        } else {
-            engine_->PowerOff();
+    for (const Cable change : cableRequests_) {
+        switch (change) {
+            case Cable::PluggedIn:
+                engine_->Restart();
+                cableChanged = true;
+                break;
+            case Cable::PulledOut:
+                engine_->PowerOff();
+                cableChanged = true;
+                break;
+            case Cable::PulledOutBetweenCommands:
+                // What is on its way still belongs to the command in progress.
+                engine_->PowerOffBeforeNextCommand();
+                break;
         }
-        cableChanged = true;
     }
     if (cableChanged) {
         // Bytes the host sent before now never reach the restarted device;

@@ -48,6 +48,9 @@ class PtyServer {
     // returns once the device has done it.
     void Unplug();
     void PlugIn();
+    // Pulled out once the command in progress has been answered: between two
+    // of the host's commands, whenever its requests come.
+    void UnplugBetweenCommands();
 
     const Journal& Records() const { return journal_; }
     // Tests may preset or inspect memory at any time.
@@ -68,7 +71,8 @@ class PtyServer {
     // the server is to stop.
     bool TakeRequests(bool& cableChanged);
     void CountOpensAndCloses();
-    void RequestCable(bool pluggedIn);
+    enum class Cable { PulledOut, PulledOutBetweenCommands, PluggedIn };
+    void RequestCable(Cable change);
     bool HostHoldsSlave() const;
 
     const Options options_;
@@ -98,7 +102,7 @@ class PtyServer {
     // order, and whether to stop.
     std::mutex requestMutex_;
     std::condition_variable requestsDone_;
-    std::deque<bool> cableRequests_;
+    std::deque<Cable> cableRequests_;
     bool stopRequested_ = false;
     std::thread thread_;
 };

@@ -55,6 +55,10 @@ void EmulatedProgrammer::Unplug() const {
     Request("unplug\n", "unplugged");
 }
 
+void EmulatedProgrammer::UnplugBetweenCommands() const {
+    Request("unplug-between-commands\n", "unplugged");
+}
+
 void EmulatedProgrammer::PlugIn() const {
     Request("plug\n", "plugged");
 }

@@ -17,8 +17,10 @@ class EmulatedProgrammer {
     unsigned Count(std::string_view event) const;
 
     // The device loses power, and regains it restarting, keeping its memory;
-    // each returns once the programmer has done it.
+    // each returns once the programmer has done it. Between commands, the
+    // device answers the command in progress first.
     void Unplug() const;
+    void UnplugBetweenCommands() const;
     void PlugIn() const;
 
   private:
