@@ -97,7 +97,8 @@ PrivateNetworkNamespace::~PrivateNetworkNamespace() {
         close(original_);
 }
 
-UdevSender::UdevSender() : fd_(socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT)) {}
+UdevSender::UdevSender()
+    : fd_(socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT)) {}
 
 UdevSender::~UdevSender() {
     if (fd_ >= 0)
