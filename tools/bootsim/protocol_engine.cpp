@@ -103,18 +103,15 @@ void ProtocolEngine::Receive(std::uint8_t byte, Clock::time_point at) {
     }
 }
 
+bool ProtocolEngine::InCommand() const {
+    return stage_ != Stage::Unsynchronised && stage_ != Stage::Idle && stage_ != Stage::Gone;
+}
+
 std::optional<ProtocolEngine::Clock::time_point> ProtocolEngine::StallDeadline() const {
-    switch (stage_) {
-        case Stage::Unsynchronised:
-        case Stage::Idle:
-        case Stage::Gone:
-            return std::nullopt;
-        default:
-            if (!options_.frameTimeout) {
-                return std::nullopt;
-            }
-            return lastByteAt_ + *options_.frameTimeout;
+    if (!InCommand() || !options_.frameTimeout) {
+        return std::nullopt;
     }
+    return lastByteAt_ + *options_.frameTimeout;
 }
 
 void ProtocolEngine::CheckStall(Clock::time_point now) {
@@ -125,17 +122,13 @@ void ProtocolEngine::CheckStall(Clock::time_point now) {
 }
 
 void ProtocolEngine::Finish() {
-    switch (stage_) {
-        case Stage::Unsynchronised:
-        case Stage::Idle:
-        case Stage::Gone:
-            return;
-        default:
-            current_.outcome = Outcome::Incomplete;
-            journal_.AddCommand(current_);
-            stage_ = Stage::Idle;
-            frame_.clear();
+    if (!InCommand()) {
+        return;
     }
+    current_.outcome = Outcome::Incomplete;
+    journal_.AddCommand(current_);
+    stage_ = Stage::Idle;
+    frame_.clear();
 }
 
 void ProtocolEngine::PowerOff() {
@@ -146,7 +139,7 @@ void ProtocolEngine::PowerOff() {
 }
 
 void ProtocolEngine::PowerOffBeforeNextCommand() {
-    if (stage_ == Stage::Unsynchronised || stage_ == Stage::Idle || stage_ == Stage::Gone) {
+    if (!InCommand()) {
         PowerOff();
         return;
     }

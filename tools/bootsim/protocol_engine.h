@@ -72,6 +72,8 @@ class ProtocolEngine {
         Gone,
     };
 
+    // Between the first byte of a command and its end.
+    bool InCommand() const;
     void Emit(std::uint8_t byte, Clock::time_point at);
     void Emit(std::initializer_list<std::uint8_t> bytes, Clock::time_point at);
     // Reads the line rate for a request; false when the device cannot hear it:
