@@ -62,13 +62,10 @@ TEST_F(DeviceArrival, ARemovalDuringAnUpdateWaitsUntilTheUpdateHasReturned) {
     OpenWindow();
     Connect();
     bool noticed = false;
-    QObject::connect(Find<QProgressBar>("BarVerify"), &QProgressBar::valueChanged, window.get(),
-                     [&](int value) {
-                         if (value != 50 || noticed)
-                             return;
-                         noticed = true;
-                         Notify(platform::DeviceRemoveComplete);
-                     });
+    WhenBarReaches("BarVerify", 50, [&] {
+        noticed = true;
+        Notify(platform::DeviceRemoveComplete);
+    });
     RunUpdate(true);
 
     ASSERT_TRUE(noticed);

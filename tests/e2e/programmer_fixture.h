@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,6 +120,24 @@ class ProgrammerTest : public ::testing::Test {
         Find<QCheckBox>("cbKeepUser")->setChecked(keepSettings);
         Click("btnNEXT");
         ASSERT_EQ(Page(), app::Control::TabSheet4);
+    }
+    // Runs `action` once, from the window's handling of messages during the
+    // update, when the progress bar `bar` first reaches `value`.
+    void WhenBarReaches(const char* bar, int value, std::function<void()> action) {
+        QObject::connect(Find<QProgressBar>(bar), &QProgressBar::valueChanged, window.get(),
+                         [value, action = std::move(action), done = false](int now) mutable {
+                             if (now < value || done)
+                                 return;
+                             done = true;
+                             action();
+                         });
+    }
+    // Отмена clicked as a user does while the update lets the window handle
+    // its messages, once the write bar reaches `value`.
+    void ClickOtmenaWhenWriteBarReaches(int value) {
+        WhenBarReaches("BarWrite", value, [this] {
+            QTimer::singleShot(0, Find<QAbstractButton>("btnESC"), &QAbstractButton::click);
+        });
     }
     // Lets the event loop wait, so that the idle handler runs.
     void IdleFor(int milliseconds) {

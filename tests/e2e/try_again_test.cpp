@@ -74,12 +74,7 @@ class EveryPath : public ProgrammerTest, public ::testing::WithParamInterface<Pa
                 Click("btnBACK");
                 return;
             case FirstTry::OtmenaMidUpdate:
-                QObject::connect(Find<QProgressBar>("BarWrite"), &QProgressBar::valueChanged,
-                                 window.get(), [this](int value) {
-                                     if (value == 10)
-                                         QTimer::singleShot(0, Find<QAbstractButton>("btnESC"),
-                                                            &QAbstractButton::click);
-                                 });
+                ClickOtmenaWhenWriteBarReaches(10);
                 RunUpdate(false);
                 ASSERT_FALSE(window->isVisible());
                 break;
@@ -137,15 +132,12 @@ TEST_F(Replug, AfterTheFailureTheProgrammerConnectsByItselfAndTheUpdateFinishes)
     window->show();
     Connect();
     bool pulled = false;
-    QObject::connect(Find<QProgressBar>("BarWrite"), &QProgressBar::valueChanged, window.get(),
-                     [&](int value) {
-                         if (value < 30 || pulled)
-                             return;
-                         pulled = true;
-                         device.Unplug();
-                         Unplug();
-                         udev.Sender().Send(cp210x, "remove");
-                     });
+    WhenBarReaches("BarWrite", 30, [&] {
+        pulled = true;
+        device.Unplug();
+        Unplug();
+        udev.Sender().Send(cp210x, "remove");
+    });
     RunUpdate(false);
     ASSERT_TRUE(pulled);
     EXPECT_TRUE(Shown("txtWriteFail"));

@@ -185,12 +185,7 @@ TEST_F(Update, CancelDuringTheWriteStageSendsNothingMoreAndEndsTheProgram) {
     } spy;
     spy.at = &closedAt;
     window->installEventFilter(&spy);
-    QObject::connect(Find<QProgressBar>("BarWrite"), &QProgressBar::valueChanged, window.get(),
-                     [this](int value) {
-                         if (value == 10)
-                             QTimer::singleShot(0, Find<QAbstractButton>("btnESC"),
-                                                &QAbstractButton::click);
-                     });
+    ClickOtmenaWhenWriteBarReaches(10);
     RunUpdate(false);
 
     ASSERT_NE(closedAt, std::chrono::steady_clock::time_point{});

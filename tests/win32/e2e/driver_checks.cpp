@@ -53,10 +53,13 @@ void PressAndAwaitPage(UpdaterWindow& window, app::Control button, app::Control 
     window.Sync();
 }
 
+void AwaitExit(UpdaterWindow& window) {
+    Expect(window.WaitForExit(kStepLimit) == 0u, "the updater closes and ends with 0");
+}
+
 void CloseUpdater(UpdaterWindow& window) {
     window.Press(app::Control::btnESC);
-    const std::optional<DWORD> exitCode = window.WaitForExit(kStepLimit);
-    Expect(exitCode == 0u, "the updater closes and ends with 0");
+    AwaitExit(window);
 }
 
 void GoToConnectionPage(UpdaterWindow& window) {

@@ -36,6 +36,8 @@ void ExpectShown(const UpdaterWindow& window, std::initializer_list<app::Control
 // Throws when `done` does not hold within `limit`.
 void Await(const std::function<bool()>& done, Milliseconds limit, const std::string& what);
 void PressAndAwaitPage(UpdaterWindow& window, app::Control button, app::Control page);
+// The updater, closing, must exit with 0.
+void AwaitExit(UpdaterWindow& window);
 // Esc ends the updater, which must exit with 0.
 void CloseUpdater(UpdaterWindow& window);
 

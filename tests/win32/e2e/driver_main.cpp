@@ -32,7 +32,6 @@ using app::Control;
 using e2e::Expect;
 using e2e::ExpectShown;
 using e2e::kStartLimit;
-using e2e::kStepLimit;
 using e2e::kSuccess;
 using e2e::PressAndAwaitPage;
 using e2e::UpdaterBesideThisProgram;
@@ -63,8 +62,7 @@ int Drive(bool expectSuccess) {
         Expect(window.Position(Control::BarWrite) < 100, "the write bar stops part-way");
         window.Press(Control::btnESC);
     }
-    const std::optional<DWORD> exitCode = window.WaitForExit(kStepLimit);
-    Expect(exitCode == 0u, "the updater closes and ends with 0");
+    e2e::AwaitExit(window);
     return e2e::Outcome();
 }
 

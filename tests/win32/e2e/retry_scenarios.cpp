@@ -15,10 +15,6 @@ namespace {
 
 using app::Control;
 
-void AwaitExit(UpdaterWindow& window) {
-    Expect(window.WaitForExit(kStepLimit) == 0u, "the updater closes and ends with 0");
-}
-
 }  // namespace
 
 int TryAgain(FirstTry first) {
